@@ -1,0 +1,59 @@
+#include "catalogue/frmKD562.h"
+#include "component/Publico.h"
+#include "runtime/Error.h"
+#include "runtime/Valores.h"
+
+using namespace corvanta;
+
+namespace kd562 {
+
+// Shows the stored account and every downloaded service tied to a shop product.
+void frmKD562::CargaDatos() {
+    try {
+        gSQL = QString();
+        gSQL += QStringLiteral("SELECT Psc_Usuario, Psc_Password, Psc_URL ");
+        gSQL += QStringLiteral("FROM Pos_Servicio_Configuracion ");
+        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        if (rs.Eof()) {
+            gConexion->Mensaje(QStringLiteral("CargaDatos()\r\nNo se encontró configuración "
+                                              "para mostrar"),
+                               Exclamacion, QStringLiteral("Corvanta"), hWnd(), Modulo);
+            rs.Close();
+            return;
+        }
+        sUrlWs = Texto(rs.Fields(QStringLiteral("Psc_URL")));
+        txtUsuario->setText(Texto(rs.Fields(QStringLiteral("Psc_Usuario"))));
+        rs.Close();
+
+        gSQL = QString();
+        gSQL += QStringLiteral("SELECT  ");
+        gSQL += QStringLiteral("   Psp_Cve_Producto AS Servicio, ");
+        gSQL += QStringLiteral("   Psp_Descripcion AS Descripción, ");
+        gSQL += QStringLiteral("   Psp_Grupo AS Grupo, ");
+        gSQL += QStringLiteral("   Psp_Monto AS Monto, ");
+        gSQL += QStringLiteral("   Producto.Pr_Cve_Producto AS Clave, ");
+        gSQL += QStringLiteral("   Pr_Descripcion_Corta AS Producto, ");
+        gSQL += QStringLiteral("   Psp_Observacion AS Observaciones ");
+        gSQL += QStringLiteral("FROM Pos_Servicio_Producto ");
+        gSQL += QStringLiteral("   INNER JOIN Producto ON Producto.Pr_Cve_Producto = "
+                               "Pos_Servicio_Producto.Pr_Cve_Producto ");
+        gSQL += QStringLiteral("WHERE Psp_Tipo = '01' ");
+        gSQL += QStringLiteral("ORDER BY Servicio");
+        rs = gConexion->Cnn().Execute(gSQL, -1);
+
+        if (!gFunciones->LlenaLista(rs, *lvRegistros)) {
+            gConexion->Mensaje(gFunciones->MensajeError(), Critico, QStringLiteral("Corvanta"),
+                               hWnd(), Modulo);
+            rs.Close();
+            return;
+        }
+        lbTotal->setCaption(QStringLiteral("Total: ") +
+                            QString::number(lvRegistros->ListItemsCount()));
+    } catch (const std::exception& e) {
+        gConexion->Mensaje(QStringLiteral("CargaDatos()\r\n") + DescripcionDe(e), Critico,
+                           QStringLiteral("Corvanta"), hWnd(), Modulo,
+                           QStringLiteral("ERR-ID:7500015"));
+    }
+}
+
+} // namespace kd562

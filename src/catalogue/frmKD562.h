@@ -1,0 +1,61 @@
+#pragma once
+
+#include "controls/ColorQIX.h"
+#include "controls/Controles.h"
+#include "controls/Etiqueta.h"
+#include "controls/ImageList.h"
+#include "controls/ListView.h"
+#include "controls/TxtQIX.h"
+#include "forms/PantallaSuite.h"
+#include "gateway/ClienteServicio.h"
+#include "gateway/ParametrosConsulta.h"
+
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+namespace kd562 {
+
+// "Sincronización de productos TAE y servicios": the module's main screen.
+class frmKD562 : public corvanta::PantallaSuite {
+    Q_OBJECT
+public:
+    // The default instance; it lives as long as the component.
+    static frmKD562& Instancia();
+
+    QString Transaccion() override;
+    // Inverts (0, also when omitted), clears (1) or sets (2) every check mark of LV.
+    Q_INVOKABLE void Selecciona_LV(corvanta::ListView* LV, int iModoSeleccion = 0);
+
+    void CargaDatos();
+
+    // Controls; they exist while the screen is loaded.
+    QPointer<corvanta::Etiqueta> lbTotal;
+    QPointer<corvanta::ImageList> imgXML;
+    QPointer<corvanta::ColorQIX> colorQIX;
+    QPointer<corvanta::ListView> lvRegistros;
+    QPointer<corvanta::TxtQIX> txtUsuario;
+    QPointer<corvanta::Etiqueta> Etiqueta1;
+    QPointer<corvanta::Controles> Controles;
+
+    // Members; they keep their values while the screen is closed and shown again.
+    QString sUrlWs;
+    QString sMensaje;
+    std::unique_ptr<corvanta::ClienteServicio> oCliente;
+    std::unique_ptr<corvanta::ParametrosConsulta> oParametros;
+
+protected:
+    void CreaControles(QWidget* ventana) override;
+    void Form_Load() override;
+    void Form_Resize() override;
+
+private:
+    frmKD562();
+
+    void Controles_Salir();
+    void lvRegistros_ColumnClick(int columna);
+    void lvRegistros_KeyUp(int KeyCode, int Shift);
+    void lvRegistros_DblClick();
+};
+
+} // namespace kd562

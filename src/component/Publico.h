@@ -1,0 +1,23 @@
+#pragma once
+
+#include "runtime/Conexion.h"
+#include "runtime/Funciones.h"
+
+#include <QString>
+#include <memory>
+
+namespace kd562 {
+
+// Module-wide data, created by Main when the component is first used.
+extern std::unique_ptr<corvanta::Conexion> gConexion;
+extern std::unique_ptr<corvanta::Funciones> gFunciones;
+// The statement the running procedure is about to execute, exactly as it built it.
+extern QString gSQL;
+
+// Start-up: runs once, however often it is called.
+void Main();
+
+// The module's name, as messages carry it.
+inline const QString Modulo = QStringLiteral("KD562");
+
+} // namespace kd562

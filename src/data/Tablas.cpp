@@ -1,0 +1,96 @@
+#include "data/Tablas.h"
+
+#include "runtime/Connection.h"
+#include "runtime/Error.h"
+
+namespace kd562 {
+
+namespace {
+
+const QStringList& Nombres() {
+    static const QStringList nombres = {QStringLiteral("Pos_Servicio_Configuracion"),
+                                        QStringLiteral("Pos_Servicio_Producto"),
+                                        QStringLiteral("Producto")};
+    return nombres;
+}
+
+bool Existe(corvanta::Connection& cnn, const QString& tabla) {
+    return !cnn.Ejecuta(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                       "lower(name) = lower(?)"),
+                        {tabla})
+                .Eof();
+}
+
+} // namespace
+
+QStringList DefinicionTablas(const corvanta::Connection& /*cnn*/) {
+    return {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Configuracion ("
+                       "Psc_URL TEXT, "
+                       "Psc_Usuario TEXT, "
+                       "Psc_Password TEXT, "
+                       "Oper_Alta TEXT, "
+                       "Fecha_Alta DATETIME, "
+                       "Oper_Ult_Modif TEXT, "
+                       "Fecha_Ult_Modif DATETIME)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Producto ("
+                       "Psp_Cve_Producto TEXT, "
+                       "Psp_Descripcion TEXT, "
+                       "Psp_Tipo CHAR(2), "
+                       "Psp_Grupo TEXT, "
+                       "Psp_Monto REAL, "
+                       "Psp_Observacion TEXT, "
+                       "Pr_Cve_Producto TEXT, "
+                       "Fecha_Alta DATETIME, "
+                       "Oper_Alta TEXT, "
+                       "Fecha_Ult_Modif DATETIME, "
+                       "Oper_Ult_Modif TEXT)"),
+        // The mapping updates rows by service key and amount; without this index every
+        // download would be quadratic in the catalogue's size.
+        QStringLiteral("CREATE INDEX IF NOT EXISTS IX_Pos_Servicio_Producto_Clave ON "
+                       "Pos_Servicio_Producto (Psp_Cve_Producto, Psp_Monto)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Producto ("
+                       "Pr_Cve_Producto TEXT NOT NULL PRIMARY KEY, "
+                       "Pr_Clave_Corta TEXT, "
+                       "Pr_Texto1 TEXT, "
+                       "Pr_Descripcion TEXT, "
+                       "Pr_Descripcion_Corta TEXT, "
+                       "Pr_Codigo1 TEXT, "
+                       "Pr_Codigo2 TEXT, "
+                       "Pr_Precio REAL, "
+                       "Pr_Valor1 REAL, "
+                       "Pr_Valor2 REAL, "
+                       "Pr_Valor3 REAL, "
+                       "Pr_Valor4 REAL, "
+                       "Pr_Grupo TEXT, "
+                       "Pr_Unidad TEXT, "
+                       "Pr_Impuesto REAL, "
+                       "Oper_Alta TEXT, "
+                       "Fecha_Alta DATETIME, "
+                       "Oper_Ult_Modif TEXT, "
+                       "Fecha_Ult_Modif DATETIME)"),
+    };
+}
+
+void CreaTablas(corvanta::Connection& cnn) {
+    cnn.BeginTrans();
+    try {
+        for (const QString& sentencia : DefinicionTablas(cnn))
+            cnn.Execute(sentencia);
+        cnn.CommitTrans();
+    } catch (...) {
+        if (cnn.EnTransaccion())
+            cnn.RollbackTrans();
+        throw;
+    }
+}
+
+QStringList TablasFaltantes(corvanta::Connection& cnn) {
+    QStringList faltantes;
+    for (const QString& tabla : Nombres())
+        if (!Existe(cnn, tabla))
+            faltantes.append(tabla);
+    return faltantes;
+}
+
+} // namespace kd562

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+namespace corvanta {
+class Connection;
+}
+
+namespace kd562 {
+
+// The module's three tables (gateway account, service catalogue, and the suite's product
+// table as far as this module and the product library use it).
+QStringList DefinicionTablas(const corvanta::Connection& cnn);
+// Creates whichever of the tables is missing, in one transaction.
+void CreaTablas(corvanta::Connection& cnn);
+// Names of the tables that are missing (empty when all are there).
+QStringList TablasFaltantes(corvanta::Connection& cnn);
+
+} // namespace kd562

@@ -1,0 +1,172 @@
+#include "forms/Forma.h"
+
+#include "forms/Teclas.h"
+#include "forms/Twips.h"
+#include "runtime/Error.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QKeyEvent>
+
+namespace corvanta {
+
+class VentanaForma : public QWidget {
+public:
+    explicit VentanaForma(Forma* forma) : mForma(forma) {
+        setAttribute(Qt::WA_DeleteOnClose, false);
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* evento) override {
+        QWidget::resizeEvent(evento);
+        if (mForma)
+            mForma->AlRedimensionar();
+    }
+    void changeEvent(QEvent* evento) override {
+        QWidget::changeEvent(evento);
+        if (evento->type() == QEvent::ActivationChange && isActiveWindow() && mForma)
+            mForma->AlActivar();
+    }
+    void closeEvent(QCloseEvent* evento) override {
+        // Closing from the window system unloads the form, as the suite does.
+        evento->ignore();
+        if (mForma)
+            mForma->Unload();
+    }
+
+private:
+    QPointer<Forma> mForma;
+};
+
+Forma::Forma(const QString& nombre, QObject* parent) : QObject(parent), mNombre(nombre) {
+    setObjectName(nombre);
+}
+
+Forma::~Forma() { delete mVentana.data(); }
+
+void Forma::Load() {
+    if (mVentana || mCargando)
+        return;
+    mCargando = true;
+    auto* ventana = new VentanaForma(this);
+    ventana->setObjectName(mNombre);
+    ventana->setWindowFlag(Qt::FramelessWindowHint, true);
+    mVentana = ventana;
+    CreaControles(ventana);
+    qApp->installEventFilter(this);
+    mCargando = false;
+    Form_Load();
+    emit Cargado();
+}
+
+void Forma::Unload() {
+    if (!mVentana)
+        return;
+    qApp->removeEventFilter(this);
+    QWidget* ventana = mVentana.data();
+    mVentana.clear();
+    ventana->hide();
+    emit Oculto();
+    delete ventana;
+    emit Descargado();
+}
+
+bool Forma::Visible() const { return mVentana && mVentana->isVisible(); }
+
+QWidget* Forma::Ventana() {
+    Load();
+    return mVentana.data();
+}
+
+void Forma::Show(int modal, QWidget* propietario) {
+    QWidget* ventana = Ventana();
+    if (!ventana)
+        throw Error(QStringLiteral("No se pudo cargar el formulario %1").arg(mNombre));
+    if (modal == 0) {
+        ventana->show();
+        ventana->raise();
+        ventana->activateWindow();
+        return;
+    }
+    if (propietario && propietario->window() != ventana) {
+        ventana->setParent(propietario->window(), ventana->windowFlags() | Qt::Dialog);
+    }
+    ventana->setWindowModality(Qt::ApplicationModal);
+    QEventLoop bucle;
+    connect(this, &Forma::Oculto, &bucle, &QEventLoop::quit);
+    ventana->show();
+    ventana->raise();
+    ventana->activateWindow();
+    bucle.exec();
+}
+
+void Forma::Hide() {
+    if (!mVentana || !mVentana->isVisible())
+        return;
+    mVentana->hide();
+    emit Oculto();
+}
+
+int Forma::Width() { return Ancho(Ventana()); }
+int Forma::Height() { return Alto(Ventana()); }
+void Forma::setWidth(int twips) { FijaAncho(Ventana(), twips); }
+void Forma::setHeight(int twips) { FijaAlto(Ventana(), twips); }
+
+void Forma::Redimensiona(int anchoTwips, int altoTwips) {
+    QWidget* ventana = Ventana();
+    FijaGeometria(ventana, Izquierda(ventana), Arriba(ventana), anchoTwips, altoTwips);
+}
+
+void Forma::Form_KeyUp(int& /*codigoTecla*/, int /*shift*/) {}
+
+void Forma::AlRedimensionar() {
+    if (!mCargando)
+        Form_Resize();
+}
+
+void Forma::AlActivar() { Form_Activate(); }
+
+bool Forma::AlSoltarTecla(QObject* receptor, QKeyEvent* evento) {
+    auto* widget = qobject_cast<QWidget*>(receptor);
+    if (!mKeyPreview || !mVentana || !widget || widget->window() != mVentana.data())
+        return false;
+    if (evento->isAutoRepeat())
+        return false;
+    int codigo = CodigoTecla(evento);
+    if (codigo == 0)
+        return false;
+    Form_KeyUp(codigo, EstadoShift(evento));
+    return codigo == 0;
+}
+
+bool Forma::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() != QEvent::KeyRelease || !objeto->isWidgetType())
+        return QObject::eventFilter(objeto, evento);
+    // An ignored key travels up to the parents as the same event; only its first
+    // receiver counts.
+    auto* tecla = static_cast<QKeyEvent*>(evento);
+    auto* widget = static_cast<QWidget*>(objeto);
+    if (tecla == mUltimaTecla && tecla->timestamp() == mUltimaMarca && mUltimoReceptor &&
+        widget->isAncestorOf(mUltimoReceptor))
+        return false;
+    mUltimaTecla = tecla;
+    mUltimaMarca = tecla->timestamp();
+    mUltimoReceptor = widget;
+    return AlSoltarTecla(objeto, tecla);
+}
+
+void Descarga(QObject* objeto) {
+    if (!objeto)
+        throw Error(QStringLiteral("Variable de objeto no establecida"));
+    if (auto* forma = qobject_cast<Forma*>(objeto)) {
+        forma->Unload();
+        return;
+    }
+    if (auto* ventana = qobject_cast<QWidget*>(objeto)) {
+        ventana->close();
+        return;
+    }
+    throw Error(QStringLiteral("El objeto no se puede descargar"));
+}
+
+} // namespace corvanta

@@ -1,0 +1,255 @@
+#include "gateway/ClienteServicio.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
+namespace corvanta {
+
+namespace {
+
+struct Recepcion {
+    QByteArray cuerpo;
+    bool excedida = false;
+};
+
+// CURLOPT_MAXFILESIZE_LARGE does not stop a chunked reply, so the cap is enforced here.
+size_t Recibe(char* datos, size_t tamano, size_t cuantos, void* destino) {
+    auto* recepcion = static_cast<Recepcion*>(destino);
+    const size_t bytes = tamano * cuantos;
+    if (qint64(recepcion->cuerpo.size()) + qint64(bytes) > ClienteServicio::kMaximoRespuesta) {
+        recepcion->excedida = true;
+        return 0;
+    }
+    recepcion->cuerpo.append(datos, qsizetype(bytes));
+    return bytes;
+}
+
+struct LiberaCurl {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+
+struct LiberaLista {
+    void operator()(curl_slist* lista) const { curl_slist_free_all(lista); }
+};
+
+QString Segundos(long ms) {
+    return QString::number(double(ms) / 1000.0, 'g', 6);
+}
+
+QString Naturaleza(const QJsonDocument& documento) {
+    if (documento.isArray()) {
+        return QStringLiteral("una lista");
+    }
+    return QStringLiteral("un valor simple");
+}
+
+} // namespace
+
+void IniciaRed() {
+    static std::once_flag unaVez;
+    std::call_once(unaVez, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+void ClienteServicio::setURL(const QString& url) {
+    mURL = url;
+}
+
+void ClienteServicio::setServicio(const QString& servicio) {
+    mServicio = servicio;
+}
+
+void ClienteServicio::setUsuario(const QString& usuario) {
+    mUsuario = usuario;
+}
+
+void ClienteServicio::setPassword(const QString& password) {
+    mPassword = password;
+}
+
+void ClienteServicio::setLimitesMs(long conexionMs, long totalMs) {
+    mConexionMs = conexionMs;
+    mTotalMs = totalMs;
+}
+
+bool ClienteServicio::Falla(const QString& motivo) {
+    mUltimoError = motivo;
+    // The texts never carry the password; this only guards against a host name or a
+    // similar value that happens to contain it. Very short passwords would garble any text.
+    if (mPassword.size() >= 4) {
+        mUltimoError.replace(mPassword, QStringLiteral("****"));
+    }
+    return false;
+}
+
+bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuesta& respuesta) {
+    mUltimoError.clear();
+    IniciaRed();
+
+    const QString texto = mURL.trimmed();
+    if (texto.isEmpty()) {
+        return Falla(QStringLiteral("No se ha configurado la URL del servicio."));
+    }
+    const QUrl url(texto, QUrl::StrictMode);
+    const QString esquema = url.scheme().toLower();
+    if (!url.isValid() || esquema.isEmpty()) {
+        return Falla(QStringLiteral("La URL del servicio no es válida: debe comenzar con http:// "
+                                    "o https://."));
+    }
+    if (esquema != QLatin1String("http") && esquema != QLatin1String("https")) {
+        return Falla(QStringLiteral("La URL del servicio debe usar http o https; el esquema «%1» "
+                                    "no está permitido.")
+                         .arg(esquema));
+    }
+    if (url.host().isEmpty()) {
+        return Falla(
+            QStringLiteral("La URL del servicio no es válida: falta el nombre del servidor."));
+    }
+    // Only host and port are ever shown: the URL may carry user-info.
+    const QString servidor = QStringLiteral("%1:%2")
+                                 .arg(url.host())
+                                 .arg(url.port(esquema == QLatin1String("https") ? 443 : 80));
+
+    const QJsonObject peticion{{QStringLiteral("servicio"), mServicio},
+                               {QStringLiteral("usuario"), mUsuario},
+                               {QStringLiteral("password"), mPassword},
+                               {QStringLiteral("tipo"), parametros.Tipo()}};
+    const QByteArray cuerpo = QJsonDocument(peticion).toJson(QJsonDocument::Compact);
+    const QByteArray destino = url.toEncoded();
+
+    std::unique_ptr<CURL, LiberaCurl> curl(curl_easy_init());
+    curl_slist* lista = nullptr;
+    for (const char* cabecera :
+         {"Content-Type: application/json; charset=utf-8", "Accept: application/json", "Expect:"}) {
+        curl_slist* ampliada = curl_slist_append(lista, cabecera);
+        if (ampliada == nullptr) {
+            curl_slist_free_all(lista);
+            lista = nullptr;
+            break;
+        }
+        lista = ampliada;
+    }
+    const std::unique_ptr<curl_slist, LiberaLista> cabeceras(lista);
+    if (!curl || !cabeceras) {
+        return Falla(QStringLiteral("No se pudo preparar la conexión con el servicio."));
+    }
+
+    Recepcion recepcion;
+    CURL* c = curl.get();
+    CURLcode preparado = CURLE_OK;
+    const auto fija = [&preparado](CURLcode resultado) {
+        if (preparado == CURLE_OK) {
+            preparado = resultado;
+        }
+    };
+    fija(curl_easy_setopt(c, CURLOPT_URL, destino.constData()));
+    fija(curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https"));
+    fija(curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
+    fija(curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L));
+    fija(curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, mConexionMs));
+    fija(curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, mTotalMs));
+    fija(curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L));
+    fija(curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L));
+    fija(curl_easy_setopt(c, CURLOPT_POST, 1L));
+    fija(curl_easy_setopt(c, CURLOPT_POSTFIELDS, cuerpo.constData()));
+    fija(curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(cuerpo.size())));
+    fija(curl_easy_setopt(c, CURLOPT_HTTPHEADER, cabeceras.get()));
+    fija(curl_easy_setopt(c, CURLOPT_USERAGENT, "Corvanta-KD562/1.0"));
+    fija(curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaximoRespuesta)));
+    fija(curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Recibe));
+    fija(curl_easy_setopt(c, CURLOPT_WRITEDATA, &recepcion));
+    if (preparado != CURLE_OK) {
+        return Falla(QStringLiteral("No se pudo preparar la conexión con el servicio (error de "
+                                    "comunicación %1).")
+                         .arg(int(preparado)));
+    }
+
+    const CURLcode resultado = curl_easy_perform(c);
+    if (recepcion.excedida || resultado == CURLE_FILESIZE_EXCEEDED) {
+        return Falla(QStringLiteral("La respuesta del servicio supera el tamaño máximo permitido "
+                                    "de 32 MiB."));
+    }
+    switch (resultado) {
+    case CURLE_OK:
+        break;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return Falla(QStringLiteral("La URL del servicio debe usar http o https."));
+    case CURLE_URL_MALFORMAT:
+        return Falla(QStringLiteral("La URL del servicio no es válida."));
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return Falla(QStringLiteral("No se encontró el servidor del servicio «%1». Revise la URL "
+                                    "configurada.")
+                         .arg(url.host()));
+    case CURLE_COULDNT_CONNECT:
+        return Falla(QStringLiteral("No se pudo conectar con el servidor del servicio (%1): la "
+                                    "conexión fue rechazada o el servidor no está disponible.")
+                         .arg(servidor));
+    case CURLE_OPERATION_TIMEDOUT: {
+        curl_off_t conectado = 0;
+        curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &conectado);
+        if (conectado == 0) {
+            return Falla(QStringLiteral("No se pudo conectar con el servidor del servicio (%1) "
+                                        "dentro del tiempo límite de %2 s.")
+                             .arg(servidor, Segundos(std::min(mConexionMs, mTotalMs))));
+        }
+        return Falla(QStringLiteral("El servicio no respondió dentro del tiempo límite de %1 s.")
+                         .arg(Segundos(mTotalMs)));
+    }
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_CERTPROBLEM:
+        return Falla(QStringLiteral("No se pudo establecer una conexión segura con el servidor del "
+                                    "servicio (%1): su certificado no es válido o no se pudo "
+                                    "verificar.")
+                         .arg(servidor));
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+        return Falla(QStringLiteral("Se perdió la conexión con el servidor del servicio (%1) antes "
+                                    "de recibir la respuesta completa.")
+                         .arg(servidor));
+    default:
+        return Falla(QStringLiteral("No se pudo completar la consulta al servicio (%1): error de "
+                                    "comunicación %2.")
+                         .arg(servidor)
+                         .arg(int(resultado)));
+    }
+
+    long estado = 0;
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estado);
+    if (estado < 200 || estado > 299) {
+        return Falla(QStringLiteral("El servidor del servicio respondió con el estado HTTP %1; no "
+                                    "se pudo obtener el catálogo.")
+                         .arg(estado));
+    }
+
+    if (recepcion.cuerpo.trimmed().isEmpty()) {
+        return Falla(QStringLiteral("El servicio devolvió una respuesta vacía; se esperaba un "
+                                    "objeto JSON."));
+    }
+    QJsonParseError error;
+    const QJsonDocument documento = QJsonDocument::fromJson(recepcion.cuerpo, &error);
+    if (error.error != QJsonParseError::NoError) {
+        return Falla(QStringLiteral("La respuesta del servicio no es JSON válido (error en la "
+                                    "posición %1).")
+                         .arg(error.offset));
+    }
+    if (!documento.isObject()) {
+        return Falla(QStringLiteral("La respuesta del servicio no es un objeto JSON: se recibió "
+                                    "%1.")
+                         .arg(Naturaleza(documento)));
+    }
+    respuesta = Respuesta(QJsonValue(documento.object()));
+    return true;
+}
+
+} // namespace corvanta

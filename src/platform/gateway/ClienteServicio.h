@@ -1,0 +1,51 @@
+#pragma once
+
+#include "gateway/ParametrosConsulta.h"
+#include "gateway/Respuesta.h"
+
+#include <QString>
+#include <QtGlobal>
+
+namespace corvanta {
+
+// Sets up the network library once per process. A program's main calls it before it starts
+// other threads; ConsultaProductos calls it too, for programs that did not.
+void IniciaRed();
+
+// Client of the gateway web service: one blocking catalogue query per call.
+class ClienteServicio {
+public:
+    static constexpr long kConexionMsPorOmision = 10'000;
+    static constexpr long kTotalMsPorOmision = 60'000;
+    static constexpr qint64 kMaximoRespuesta = qint64(32) * 1024 * 1024;
+
+    // Why the last ConsultaProductos returned false; empty after a success.
+    QString UltimoError() const { return mUltimoError; }
+
+    void setURL(const QString& url);
+    void setServicio(const QString& servicio);
+    void setUsuario(const QString& usuario);
+    void setPassword(const QString& password);
+    void setLimitesMs(long conexionMs, long totalMs);
+
+    QString URL() const { return mURL; }
+    QString Servicio() const { return mServicio; }
+    QString Usuario() const { return mUsuario; }
+
+    // Sends the query and waits for the whole reply. True: respuesta holds the reply's
+    // top-level object. False: respuesta is left as it was and UltimoError says why.
+    bool ConsultaProductos(ParametrosConsulta& parametros, Respuesta& respuesta);
+
+private:
+    bool Falla(const QString& motivo);
+
+    QString mURL;
+    QString mServicio;
+    QString mUsuario;
+    QString mPassword;
+    QString mUltimoError;
+    long mConexionMs = kConexionMsPorOmision;
+    long mTotalMs = kTotalMsPorOmision;
+};
+
+} // namespace corvanta

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QString>
+
+namespace corvanta {
+
+// Keyed text cipher for the gateway password. The gateway needs the password in plain, so
+// this is obfuscation of the stored text, not protection against someone holding the key.
+class Cifrado {
+public:
+    void setLlave(const QString& llave) { mLlave = llave; }
+    // Its own inverse under one key: applied twice it gives the text back.
+    QString Transforma(const QString& texto) const;
+
+private:
+    QString mLlave;
+};
+
+} // namespace corvanta

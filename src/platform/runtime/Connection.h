@@ -1,0 +1,47 @@
+#pragma once
+
+#include "runtime/Dialecto.h"
+#include "runtime/Recordset.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariantList>
+#include <memory>
+
+namespace corvanta {
+
+// The suite's database connection: statements run as text and come back as static
+// Recordsets; driver errors are thrown with the driver's own message.
+class Connection {
+public:
+    // "sqlite:PATH" (":memory:" allowed). Throws Error with a one-line reason.
+    static std::unique_ptr<Connection> Abre(const QString& url);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // The statement as the screen wrote it; the engine's dialect is applied here.
+    Recordset Execute(const QString& sql, int opciones = -1);
+    // For the suite's own library code: a statement with positional '?' parameters.
+    Recordset Ejecuta(const QString& sql, const QVariantList& parametros);
+
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+    bool EnTransaccion() const { return mEnTransaccion; }
+
+    Motor motor() const { return mMotor; }
+    const QString& Url() const { return mUrl; }
+
+private:
+    Connection(QString url, Motor motor, QString nombre);
+    Recordset Lee(class QSqlQuery& consulta);
+
+    QString mUrl;
+    Motor mMotor;
+    QString mNombre;
+    QSqlDatabase mBase;
+    bool mEnTransaccion = false;
+};
+
+} // namespace corvanta

@@ -1,0 +1,73 @@
+#include "runtime/MensajesConsola.h"
+
+namespace corvanta {
+
+namespace {
+
+QString NombreEstilo(int estilo) {
+    switch (estilo) {
+    case Critico:
+        return QStringLiteral("CRITICO");
+    case Pregunta:
+        return QStringLiteral("PREGUNTA");
+    case Exclamacion:
+        return QStringLiteral("AVISO");
+    case Informacion:
+        return QStringLiteral("INFO");
+    default:
+        return QString::number(estilo);
+    }
+}
+
+QString UnaLinea(QString texto) {
+    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+    texto.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    texto.replace(QLatin1Char('\r'), QStringLiteral("\\n"));
+    texto.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return texto;
+}
+
+int Gravedad(int estilo) {
+    switch (estilo) {
+    case Critico:
+        return 3;
+    case Exclamacion:
+        return 2;
+    case Pregunta:
+        return 1;
+    default:
+        return estilo == 0 ? 0 : 1;
+    }
+}
+
+} // namespace
+
+MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas)
+    : mSalida(salida), mRespuesta(respuestaPreguntas) {
+    mSalida.setEncoding(QStringConverter::Utf8);
+}
+
+QString MensajesConsola::Linea(const Mensaje& mensaje) {
+    QString linea = QStringLiteral("[%1] %2: %3").arg(NombreEstilo(mensaje.estilo),
+                                                      UnaLinea(mensaje.titulo),
+                                                      UnaLinea(mensaje.texto));
+    if (!mensaje.modulo.isEmpty())
+        linea += QStringLiteral(" (%1)").arg(mensaje.modulo);
+    if (!mensaje.idError.isEmpty())
+        linea += QStringLiteral(" %1").arg(mensaje.idError);
+    return linea;
+}
+
+int MensajesConsola::Muestra(const Mensaje& mensaje) {
+    mSalida << Linea(mensaje) << Qt::endl;
+    mEstilos.append(mensaje.estilo);
+    if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
+        mPeor = mensaje.estilo;
+    if ((mensaje.estilo & 0x0F) == 4)
+        return mRespuesta;
+    return RespuestaAceptar;
+}
+
+int MensajesConsola::Cuenta(int estilo) const { return static_cast<int>(mEstilos.count(estilo)); }
+
+} // namespace corvanta

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "runtime/ServicioMensajes.h"
+
+#include <QTextStream>
+
+namespace corvanta {
+
+// One line per message on a stream (standard error for the command line); questions take
+// the answer the command was given.
+class MensajesConsola : public ServicioMensajes {
+public:
+    explicit MensajesConsola(FILE* salida = stderr, int respuestaPreguntas = RespuestaNo);
+    int Muestra(const Mensaje& mensaje) override;
+    // The most severe style shown so far (0 none), so a command can tell how it ended.
+    int PeorEstilo() const { return mPeor; }
+    int Cuenta(int estilo) const;
+
+    static QString Linea(const Mensaje& mensaje);
+
+private:
+    QTextStream mSalida;
+    int mRespuesta;
+    int mPeor = 0;
+    QList<int> mEstilos;
+};
+
+} // namespace corvanta

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+namespace corvanta {
+
+// Standard message-box styles and answers.
+enum EstiloMensaje { Critico = 16, Pregunta = 36, Exclamacion = 48, Informacion = 64 };
+enum RespuestaMensaje { RespuestaAceptar = 1, RespuestaSi = 6, RespuestaNo = 7 };
+
+struct Mensaje {
+    QString texto;
+    int estilo = 0;
+    QString titulo;
+    QPointer<QWidget> propietario;
+    QString modulo;
+    QString idError;
+};
+
+// Where a screen's messages go: message boxes, the console, or a test's recorder.
+class ServicioMensajes {
+public:
+    virtual ~ServicioMensajes() = default;
+    // Shows the message and returns the button pressed (6 Yes, 7 No, 1 OK).
+    virtual int Muestra(const Mensaje& mensaje) = 0;
+};
+
+} // namespace corvanta

@@ -1,0 +1,56 @@
+#include "runtime/Sesion.h"
+
+#include "runtime/Error.h"
+#include "runtime/MensajesConsola.h"
+
+namespace corvanta {
+
+namespace {
+
+struct Estado {
+    QString url;
+    QString operador;
+    std::shared_ptr<ServicioMensajes> mensajes;
+    std::unique_ptr<Connection> conexion;
+};
+
+Estado& Datos() {
+    static Estado estado;
+    return estado;
+}
+
+} // namespace
+
+void Sesion::Configura(const QString& urlBase, const QString& operador,
+                       std::shared_ptr<ServicioMensajes> mensajes) {
+    Estado& e = Datos();
+    e.conexion.reset();
+    e.url = urlBase;
+    e.operador = operador;
+    e.mensajes = std::move(mensajes);
+}
+
+void Sesion::Cierra() { Datos().conexion.reset(); }
+
+Connection& Sesion::Conexion() {
+    Estado& e = Datos();
+    if (!e.conexion) {
+        if (e.url.isEmpty())
+            throw Error(QStringLiteral("La sesión no tiene una base de datos configurada"));
+        e.conexion = Connection::Abre(e.url);
+    }
+    return *e.conexion;
+}
+
+QString Sesion::Operador() { return Datos().operador; }
+
+ServicioMensajes& Sesion::Mensajes() {
+    Estado& e = Datos();
+    if (!e.mensajes)
+        e.mensajes = std::make_shared<MensajesConsola>();
+    return *e.mensajes;
+}
+
+QString Sesion::UrlBase() { return Datos().url; }
+
+} // namespace corvanta

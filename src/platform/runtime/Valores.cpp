@@ -1,0 +1,92 @@
+#include "runtime/Valores.h"
+
+#include "runtime/Error.h"
+
+#include <cmath>
+
+namespace corvanta {
+
+namespace {
+
+bool EsNumero(const QVariant& valor) {
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
+
+Error UsoDeNull() { return Error(QStringLiteral("Uso no válido de Null")); }
+
+} // namespace
+
+QString Texto(const QVariant& valor) {
+    if (valor.isNull())
+        throw UsoDeNull();
+    if (valor.typeId() == QMetaType::Double || valor.typeId() == QMetaType::Float)
+        return FormatoGeneral(valor.toDouble());
+    return valor.toString();
+}
+
+QString Concatena(const QVariant& valor) { return valor.isNull() ? QString() : Texto(valor); }
+
+double Doble(const QVariant& valor) {
+    if (valor.isNull())
+        throw UsoDeNull();
+    bool ok = false;
+    double numero = 0;
+    if (EsNumero(valor)) {
+        numero = valor.toDouble(&ok);
+    } else if (valor.typeId() == QMetaType::Bool) {
+        numero = valor.toBool() ? -1 : 0;
+        ok = true;
+    } else {
+        const QString texto = valor.toString().trimmed();
+        numero = QLocale().toDouble(texto, &ok);
+        if (!ok)
+            numero = QLocale::c().toDouble(texto, &ok);
+    }
+    if (!ok || !std::isfinite(numero))
+        throw Error(QStringLiteral("No coinciden los tipos: \"%1\" no es un número")
+                        .arg(valor.toString().left(60)));
+    return numero;
+}
+
+QString FormatoGeneral(double numero, const QLocale& regional) {
+    if (numero == 0)
+        return QStringLiteral("0");
+    QString texto = QString::number(numero, 'g', 15);
+    const QString separador = regional.decimalPoint();
+    if (separador != QStringLiteral("."))
+        texto.replace(QLatin1Char('.'), separador);
+    return texto;
+}
+
+QString NumeroSQL(double numero) { return FormatoGeneral(numero, QLocale::c()); }
+
+QString Comillas(const QString& texto) {
+    QString doblado = texto;
+    return doblado.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+QString Recorta(const QString& texto) {
+    qsizetype inicio = 0;
+    qsizetype fin = texto.size();
+    while (inicio < fin && texto.at(inicio) == QLatin1Char(' '))
+        ++inicio;
+    while (fin > inicio && texto.at(fin - 1) == QLatin1Char(' '))
+        --fin;
+    return texto.mid(inicio, fin - inicio);
+}
+
+} // namespace corvanta

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <QVariant>
+
+// Conversions of database and gateway values as the suite's screens expect them:
+// a NULL cannot become text or a number, but concatenates as empty text.
+namespace corvanta {
+
+QString Texto(const QVariant& valor);      // NULL is an error
+QString Concatena(const QVariant& valor);  // NULL gives ""
+double Doble(const QVariant& valor);       // NULL or non-numeric is an error
+
+// General number format: whole digits without grouping, the fraction only when there is
+// one, no trailing zeros, at most 15 significant digits, with the locale's separator.
+QString FormatoGeneral(double numero, const QLocale& regional = QLocale());
+// A number written into SQL text always uses a point, whatever the locale.
+QString NumeroSQL(double numero);
+// A text value placed between single quotes in SQL: every quote doubled.
+QString Comillas(const QString& texto);
+// Leading and trailing blanks (spaces only) removed.
+QString Recorta(const QString& texto);
+
+} // namespace corvanta

@@ -1,0 +1,299 @@
+#include "SimuladorPasarela.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+#include <QJsonValue>
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace simulador {
+
+namespace {
+
+const char* const kTipoJson = "application/json; charset=utf-8";
+const char* const kTipoTexto = "text/plain; charset=utf-8";
+constexpr size_t kBloque = 64 * 1024;
+
+std::string Json(const QJsonObject& objeto) {
+    return QJsonDocument(objeto).toJson(QJsonDocument::Compact).toStdString();
+}
+
+// A client that gives up in the middle of a reply must not kill the process with SIGPIPE.
+void IgnoraSigpipe() {
+    static std::once_flag unaVez;
+    std::call_once(unaVez, [] { std::signal(SIGPIPE, SIG_IGN); });
+}
+
+QJsonValue Codigo(const QString& codigo, bool comoTexto) {
+    bool entero = false;
+    const int numero = codigo.toInt(&entero);
+    if (entero && !comoTexto) {
+        return numero;
+    }
+    return codigo;
+}
+
+QString MensajeDeCodigo(const QString& codigo) {
+    if (codigo == QLatin1String("200")) {
+        return QStringLiteral("OK");
+    }
+    if (codigo == QLatin1String("401")) {
+        return QStringLiteral("Usuario o contraseña incorrectos");
+    }
+    return QStringLiteral("El servicio rechazó la consulta (código %1)").arg(codigo);
+}
+
+// The real gateway only takes a JSON object carrying the four texts.
+bool PeticionValida(const QJsonDocument& documento) {
+    if (!documento.isObject()) {
+        return false;
+    }
+    const QJsonObject peticion = documento.object();
+    for (const char* clave : {"servicio", "usuario", "password", "tipo"}) {
+        if (!peticion.value(QLatin1String(clave)).isString()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A well-formed reply, sent in chunks without a length, so only the client's own cap stops it.
+void EnviaRelleno(httplib::Response& respuesta, size_t objetivo) {
+    struct Relleno {
+        size_t objetivo = 0;
+        size_t enviados = 0;
+        long filas = 0;
+    };
+    auto relleno = std::make_shared<Relleno>();
+    relleno->objetivo = objetivo;
+    respuesta.set_chunked_content_provider(kTipoJson, [relleno](size_t,
+                                                                httplib::DataSink& destino) {
+        std::string bloque;
+        if (relleno->enviados == 0) {
+            bloque = R"({"code":200,"message":"OK","result":[)";
+        }
+        while (bloque.size() < kBloque && relleno->enviados + bloque.size() < relleno->objetivo) {
+            if (relleno->filas > 0) {
+                bloque += ',';
+            }
+            ++relleno->filas;
+            bloque += R"({"PRODUCTO":"REL)" + std::to_string(relleno->filas) +
+                      R"(","DESCRIPCION":"Relleno de prueba","GRUPO":"TAE","MONTO":10,)"
+                      R"("OBSERVACION":""})";
+        }
+        const bool ultimo = relleno->enviados + bloque.size() >= relleno->objetivo;
+        if (ultimo) {
+            bloque += "]}";
+        }
+        if (!destino.write(bloque.data(), bloque.size())) {
+            return false;
+        }
+        relleno->enviados += bloque.size();
+        if (ultimo) {
+            destino.done();
+        }
+        return true;
+    });
+}
+
+} // namespace
+
+bool Configuracion::CargaCatalogo(const QString& ruta, QJsonArray& catalogo, QString& error) {
+    QFile archivo(ruta);
+    if (!archivo.open(QIODevice::ReadOnly)) {
+        error = QStringLiteral("No se pudo abrir el catálogo «%1»: %2")
+                    .arg(ruta, archivo.errorString());
+        return false;
+    }
+    QJsonParseError analisis;
+    const QJsonDocument documento = QJsonDocument::fromJson(archivo.readAll(), &analisis);
+    if (analisis.error != QJsonParseError::NoError) {
+        error = QStringLiteral("El catálogo «%1» no es JSON válido (posición %2).")
+                    .arg(ruta)
+                    .arg(analisis.offset);
+        return false;
+    }
+    if (!documento.isArray()) {
+        error = QStringLiteral("El catálogo «%1» debe ser una lista JSON de servicios.").arg(ruta);
+        return false;
+    }
+    const QJsonArray servicios = documento.array();
+    for (qsizetype i = 0; i < servicios.size(); ++i) {
+        if (!servicios.at(i).isObject()) {
+            error = QStringLiteral("El elemento %1 del catálogo «%2» no es un objeto.")
+                        .arg(i + 1)
+                        .arg(ruta);
+            return false;
+        }
+    }
+    catalogo = servicios;
+    return true;
+}
+
+struct SimuladorPasarela::Estado {
+    Configuracion configuracion;
+    httplib::Server servidor;
+    std::thread hilo;
+    std::atomic<bool> terminado{false};
+    quint16 puerto = 0;
+
+    mutable std::mutex mutex;
+    std::condition_variable despertar;
+    bool deteniendo = false;
+    QByteArray ultima;
+    int peticiones = 0;
+
+    void Atiende(const httplib::Request& peticion, httplib::Response& respuesta);
+};
+
+void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
+                                        httplib::Response& respuesta) {
+    const Configuracion& c = configuracion;
+    {
+        std::unique_lock cerrojo(mutex);
+        ultima = QByteArray::fromStdString(peticion.body);
+        ++peticiones;
+        if (c.demoraMs > 0) {
+            despertar.wait_for(cerrojo, std::chrono::milliseconds(c.demoraMs),
+                               [this] { return deteniendo; });
+        }
+    }
+
+    respuesta.status = c.estadoHttp;
+    if (c.estadoHttp == 204) {
+        return;
+    }
+    if (c.estadoHttp < 200 || c.estadoHttp > 299) {
+        respuesta.set_content("Error simulado del servidor (estado " +
+                                  std::to_string(c.estadoHttp) + ")\n",
+                              kTipoTexto);
+        return;
+    }
+    if (peticion.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
+        respuesta.status = 415;
+        respuesta.set_content("Se esperaba un cuerpo application/json\n", kTipoTexto);
+        return;
+    }
+    const QJsonDocument documento =
+        QJsonDocument::fromJson(QByteArray::fromStdString(peticion.body));
+    if (!PeticionValida(documento)) {
+        respuesta.status = 400;
+        respuesta.set_content(
+            Json({{QStringLiteral("code"), QStringLiteral("400")},
+                  {QStringLiteral("message"), QStringLiteral("Petición inválida")}}),
+            kTipoJson);
+        return;
+    }
+    if (!c.basura.isEmpty()) {
+        respuesta.set_content(c.basura.toStdString(), "text/html; charset=utf-8");
+        return;
+    }
+    if (c.excesoMiB > 0) {
+        EnviaRelleno(respuesta, size_t(c.excesoMiB) * 1024 * 1024);
+        return;
+    }
+    const QJsonObject recibida = documento.object();
+    if (!c.usuario.isEmpty() && !c.password.isEmpty() &&
+        (recibida.value(QLatin1String("usuario")).toString() != c.usuario ||
+         recibida.value(QLatin1String("password")).toString() != c.password)) {
+        const QString codigo = QStringLiteral("401");
+        respuesta.set_content(Json({{QStringLiteral("code"), codigo},
+                                    {QStringLiteral("message"), MensajeDeCodigo(codigo)}}),
+                              kTipoJson);
+        return;
+    }
+    if (!c.codigo.isEmpty()) {
+        respuesta.set_content(Json({{QStringLiteral("code"), Codigo(c.codigo, c.codigoComoTexto)},
+                                    {QStringLiteral("message"), MensajeDeCodigo(c.codigo)},
+                                    {QStringLiteral("result"), QJsonArray()}}),
+                              kTipoJson);
+        return;
+    }
+    respuesta.set_content(
+        Json({{QStringLiteral("code"), Codigo(QStringLiteral("200"), c.codigoComoTexto)},
+              {QStringLiteral("message"), QStringLiteral("OK")},
+              {QStringLiteral("result"), c.catalogo}}),
+        kTipoJson);
+}
+
+SimuladorPasarela::SimuladorPasarela(Configuracion configuracion) : d(std::make_unique<Estado>()) {
+    d->configuracion = std::move(configuracion);
+    // One request per connection: nothing lingers in keep-alive when the simulator stops.
+    d->servidor.set_keep_alive_max_count(1);
+    d->servidor.Post(".*",
+                     [e = d.get()](const httplib::Request& peticion, httplib::Response& respuesta) {
+                         e->Atiende(peticion, respuesta);
+                     });
+}
+
+SimuladorPasarela::~SimuladorPasarela() {
+    Detiene();
+}
+
+quint16 SimuladorPasarela::Inicia(quint16 puerto) {
+    if (d->hilo.joinable()) {
+        return d->puerto;
+    }
+    IgnoraSigpipe();
+    int enlazado = -1;
+    if (puerto == 0) {
+        enlazado = d->servidor.bind_to_any_port("127.0.0.1");
+    } else if (d->servidor.bind_to_port("127.0.0.1", puerto)) {
+        enlazado = puerto;
+    }
+    if (enlazado <= 0) {
+        return 0;
+    }
+    d->puerto = quint16(enlazado);
+    d->hilo = std::thread([e = d.get()] {
+        e->servidor.listen_after_bind();
+        e->terminado = true;
+    });
+    // stop() does nothing until the accept loop runs, so wait for it before handing out the port.
+    while (!d->servidor.is_running() && !d->terminado) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return d->terminado ? 0 : d->puerto;
+}
+
+void SimuladorPasarela::Detiene() {
+    {
+        std::lock_guard cerrojo(d->mutex);
+        d->deteniendo = true;
+    }
+    d->despertar.notify_all();
+    if (d->hilo.joinable()) {
+        d->servidor.stop();
+        d->hilo.join();
+    }
+}
+
+quint16 SimuladorPasarela::Puerto() const {
+    return d->puerto;
+}
+
+QString SimuladorPasarela::URL() const {
+    return QStringLiteral("http://127.0.0.1:%1/wsService").arg(d->puerto);
+}
+
+QByteArray SimuladorPasarela::UltimaPeticion() const {
+    std::lock_guard cerrojo(d->mutex);
+    return d->ultima;
+}
+
+int SimuladorPasarela::Peticiones() const {
+    std::lock_guard cerrojo(d->mutex);
+    return d->peticiones;
+}
+
+} // namespace simulador
