@@ -11,7 +11,7 @@ void frmKD562::lvRegistros_ColumnClick(int columna) {
     lvRegistros->setSortKey(columna - 1);
     lvRegistros->setSorted(true);
     lvRegistros->setSortOrder(lvRegistros->SortOrder() == Qt::AscendingOrder ? Qt::DescendingOrder
-                                                                              : Qt::AscendingOrder);
+                                                                             : Qt::AscendingOrder);
 }
 
 void frmKD562::lvRegistros_KeyUp(int KeyCode, int Shift) {
@@ -43,8 +43,8 @@ void frmKD562::lvRegistros_DblClick() {
     // The list may have been reloaded while the message was open.
     if (lvRegistros && lvRegistros->indexOfTopLevelItem(elemento) >= 0 &&
         lvRegistros->SmallIcon(lvRegistros->indexOfTopLevelItem(elemento) + 1) == 1)
-        gConexion->Mensaje(elemento->text(ultima), Informacion, QStringLiteral("Corvanta"),
-                           hWnd(), Modulo, QStringLiteral("ERR-ID:7500007"));
+        gConexion->Mensaje(elemento->text(ultima), Informacion, QStringLiteral("Corvanta"), hWnd(),
+                           Modulo, QStringLiteral("ERR-ID:7500007"));
 }
 
 void frmKD562::Selecciona_LV(ListView* LV, int iModoSeleccion) {

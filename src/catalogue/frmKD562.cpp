@@ -26,7 +26,9 @@ QFont Fuente(const QString& familia, double puntos, bool negrita = false) {
 
 // Single-precision results become whole twips the way the suite rounds them: to nearest,
 // halves to even.
-int ATwips(float valor) { return static_cast<int>(std::nearbyint(valor)); }
+int ATwips(float valor) {
+    return static_cast<int>(std::nearbyint(valor));
+}
 
 } // namespace
 
@@ -94,9 +96,8 @@ void frmKD562::CreaControles(QWidget* ventana) {
     lvRegistros->setCheckboxes(true);
     connect(lvRegistros, &ListView::ColumnClick, this,
             [this](int columna) { Manejador([&] { lvRegistros_ColumnClick(columna); }); });
-    connect(lvRegistros, &ListView::KeyUp, this, [this](int tecla, int shift) {
-        Manejador([&] { lvRegistros_KeyUp(tecla, shift); });
-    });
+    connect(lvRegistros, &ListView::KeyUp, this,
+            [this](int tecla, int shift) { Manejador([&] { lvRegistros_KeyUp(tecla, shift); }); });
     connect(lvRegistros, &ListView::DblClick, this,
             [this] { Manejador([&] { lvRegistros_DblClick(); }); });
 

@@ -5,7 +5,9 @@
 
 namespace kd562 {
 
-ModuloKD562::ModuloKD562() { Main(); }
+ModuloKD562::ModuloKD562() {
+    Main();
+}
 
 QObject* ModuloKD562::CreaObjeto(const QString& clase) {
     if (clase == QStringLiteral("Pantalla"))

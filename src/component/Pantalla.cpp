@@ -5,7 +5,9 @@
 
 namespace kd562 {
 
-Pantalla::Pantalla(QObject* parent) : QObject(parent) { Main(); }
+Pantalla::Pantalla(QObject* parent) : QObject(parent) {
+    Main();
+}
 
 QObject* Pantalla::GetPantalla() {
     try {

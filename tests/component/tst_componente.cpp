@@ -33,10 +33,13 @@ private slots:
     void padreDosVeces();
 };
 
-void TstComponente::initTestCase() { kd562::Main(); }
+void TstComponente::initTestCase() {
+    kd562::Main();
+}
 
 void TstComponente::pantallaDesdeElModulo() {
-    IModulo* modulo = CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
+    IModulo* modulo =
+        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
     QVERIFY(modulo);
     std::unique_ptr<QObject> pantalla(modulo->CreaObjeto(QStringLiteral("Pantalla")));
     QVERIFY(pantalla);
@@ -54,7 +57,8 @@ void TstComponente::pantallaDesdeElModulo() {
 }
 
 void TstComponente::moduloVacio() {
-    IModulo* modulo = CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
+    IModulo* modulo =
+        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
     std::unique_ptr<QObject> pantalla(modulo->CreaObjeto(QStringLiteral("Pantalla")));
     for (int i = 0; i < 2; ++i) {
         const QVariant valor = pantalla->property("Modulo");
@@ -85,7 +89,8 @@ void TstComponente::transaccion() {
     kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
     pantalla.setPadre(Anfitrion(texto, &dueno));
     Funciones referencia;
-    QCOMPARE(pantalla.Transaccion(), referencia.ClaveTransaccion(texto, QStringLiteral("Corvanta")));
+    QCOMPARE(pantalla.Transaccion(),
+             referencia.ClaveTransaccion(texto, QStringLiteral("Corvanta")));
     // The host's text goes first: swapping the arguments gives another key.
     if (!texto.isEmpty())
         QVERIFY(pantalla.Transaccion() !=

@@ -43,20 +43,24 @@ void TstRuntime::dialectoSeEjecuta_data() {
     QTest::addColumn<QString>("esperado");
     QTest::newRow("isnull de count") << "SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont FROM "
                                         "Pos_Servicio_Producto "
-                                     << "Cont" << "2";
+                                     << "Cont"
+                                     << "2";
     QTest::newRow("alias acentuado")
         << "SELECT Psp_Descripcion AS Descripción FROM Pos_Servicio_Producto ORDER BY "
            "Descripción"
-        << "Descripción" << "Agua";
+        << "Descripción"
+        << "Agua";
     QTest::newRow("inner join y order by alias")
         << "SELECT Psp_Cve_Producto AS Servicio, Pr_Descripcion_Corta AS Producto FROM "
            "Pos_Servicio_Producto INNER JOIN Producto ON Producto.Pr_Cve_Producto = "
            "Pos_Servicio_Producto.Pr_Cve_Producto ORDER BY Servicio"
-        << "Producto" << "Luz corta";
+        << "Producto"
+        << "Luz corta";
     QTest::newRow("comilla pegada a WHERE")
         << "SELECT Psp_Grupo FROM Pos_Servicio_Producto WHERE Psp_Cve_Producto = 'LUZ01'AND "
            "Psp_Monto = 0"
-        << "Psp_Grupo" << "SERVICIOS";
+        << "Psp_Grupo"
+        << "SERVICIOS";
 }
 
 void TstRuntime::dialectoSeEjecuta() {
@@ -79,14 +83,18 @@ void TstRuntime::dialectoSeEjecuta() {
 void TstRuntime::isnullSoloFueraDeComillas_data() {
     QTest::addColumn<QString>("entrada");
     QTest::addColumn<QString>("salida");
-    QTest::newRow("funcion") << "SELECT ISNULL(a,0)" << "SELECT IFNULL(a,0)";
-    QTest::newRow("minusculas y blanco") << "select isnull (a, 0)" << "select IFNULL (a, 0)";
+    QTest::newRow("funcion") << "SELECT ISNULL(a,0)"
+                             << "SELECT IFNULL(a,0)";
+    QTest::newRow("minusculas y blanco") << "select isnull (a, 0)"
+                                         << "select IFNULL (a, 0)";
     QTest::newRow("dentro de texto") << "SELECT 'ISNULL(x)' , ISNULL(b,1)"
                                      << "SELECT 'ISNULL(x)' , IFNULL(b,1)";
     QTest::newRow("comilla doblada") << "SELECT 'O''ISNULL(' || ISNULL(c,2)"
                                      << "SELECT 'O''ISNULL(' || IFNULL(c,2)";
-    QTest::newRow("operador postfijo") << "SELECT a ISNULL FROM t" << "SELECT a ISNULL FROM t";
-    QTest::newRow("otro nombre") << "SELECT MYISNULL(a)" << "SELECT MYISNULL(a)";
+    QTest::newRow("operador postfijo") << "SELECT a ISNULL FROM t"
+                                       << "SELECT a ISNULL FROM t";
+    QTest::newRow("otro nombre") << "SELECT MYISNULL(a)"
+                                 << "SELECT MYISNULL(a)";
 }
 
 void TstRuntime::isnullSoloFueraDeComillas() {
@@ -145,9 +153,10 @@ void TstRuntime::camposSinDistinguirMayusculas() {
 namespace {
 
 QString TextoAzar(QRandomGenerator& azar, int largo) {
-    static const QString muestras = QStringLiteral(
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 !\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~"
-        "áéíóúÁÉÍÓÚñÑüÜ¿¡°ª");
+    static const QString muestras =
+        QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 "
+                       "!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~"
+                       "áéíóúÁÉÍÓÚñÑüÜ¿¡°ª");
     QString texto;
     for (int i = 0; i < largo; ++i)
         texto.append(muestras.at(azar.bounded(muestras.size())));
@@ -296,12 +305,18 @@ void TstRuntime::formatoGeneral_data() {
     QTest::addColumn<double>("numero");
     QTest::addColumn<QString>("regional");
     QTest::addColumn<QString>("sql");
-    QTest::newRow("entero") << 20.0 << "20" << "20";
-    QTest::newRow("fraccion") << 12.5 << "12,5" << "12.5";
-    QTest::newRow("tres decimales") << 100.125 << "100,125" << "100.125";
-    QTest::newRow("grande sin grupos") << 1234567.0 << "1234567" << "1234567";
-    QTest::newRow("negativo") << -3.75 << "-3,75" << "-3.75";
-    QTest::newRow("cero") << 0.0 << "0" << "0";
+    QTest::newRow("entero") << 20.0 << "20"
+                            << "20";
+    QTest::newRow("fraccion") << 12.5 << "12,5"
+                              << "12.5";
+    QTest::newRow("tres decimales") << 100.125 << "100,125"
+                                    << "100.125";
+    QTest::newRow("grande sin grupos") << 1234567.0 << "1234567"
+                                       << "1234567";
+    QTest::newRow("negativo") << -3.75 << "-3,75"
+                              << "-3.75";
+    QTest::newRow("cero") << 0.0 << "0"
+                          << "0";
 }
 
 void TstRuntime::formatoGeneral() {

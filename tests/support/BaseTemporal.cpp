@@ -15,9 +15,13 @@ BaseTemporal::BaseTemporal(const QString& operador)
     kd562::CreaTablas(corvanta::Sesion::Conexion());
 }
 
-BaseTemporal::~BaseTemporal() { corvanta::Sesion::Cierra(); }
+BaseTemporal::~BaseTemporal() {
+    corvanta::Sesion::Cierra();
+}
 
-corvanta::Connection& BaseTemporal::Cnn() { return corvanta::Sesion::Conexion(); }
+corvanta::Connection& BaseTemporal::Cnn() {
+    return corvanta::Sesion::Conexion();
+}
 
 void BaseTemporal::Ejecuta(const QString& sql, const QVariantList& parametros) {
     Cnn().Ejecuta(sql, parametros);

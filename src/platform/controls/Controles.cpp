@@ -58,7 +58,7 @@ void Controles::FijaBoton(int indice, const QString& texto) {
         if (mAnchoBoton > 0)
             boton->setMinimumWidth(APixeles(mAnchoBoton));
         static void (Controles::*const senales[3])() = {&Controles::B1Click, &Controles::B2Click,
-                                                       &Controles::B3Click};
+                                                        &Controles::B3Click};
         connect(boton, &QToolButton::clicked, this, senales[indice]);
         // Buttons keep their order 1, 2, 3 whatever order their captions were set in.
         int posicion = 0;

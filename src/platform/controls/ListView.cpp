@@ -39,11 +39,14 @@ void ListView::ColumnHeadersAdd(const QString& encabezado) {
 
 QString ListView::ColumnHeader(int columna) const {
     if (columna < 1 || columna > columnCount())
-        throw Error(QStringLiteral("El índice de columna %1 está fuera del intervalo").arg(columna));
+        throw Error(
+            QStringLiteral("El índice de columna %1 está fuera del intervalo").arg(columna));
     return headerItem()->text(columna - 1);
 }
 
-void ListView::ListItemsClear() { clear(); }
+void ListView::ListItemsClear() {
+    clear();
+}
 
 void ListView::PreparaElemento(QTreeWidgetItem* elemento, int imagen) const {
     Qt::ItemFlags banderas = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
@@ -80,7 +83,9 @@ QTreeWidgetItem* ListView::ListItem(int indice) const {
     return topLevelItem(indice - 1);
 }
 
-QString ListView::SubItem(int indice, int columna) const { return ListItem(indice)->text(columna); }
+QString ListView::SubItem(int indice, int columna) const {
+    return ListItem(indice)->text(columna);
+}
 
 bool ListView::Checked(int indice) const {
     return ListItem(indice)->checkState(0) == Qt::Checked;
@@ -90,7 +95,9 @@ void ListView::setChecked(int indice, bool marcado) {
     ListItem(indice)->setCheckState(0, marcado ? Qt::Checked : Qt::Unchecked);
 }
 
-int ListView::SmallIcon(int indice) const { return ListItem(indice)->data(0, RolImagen).toInt(); }
+int ListView::SmallIcon(int indice) const {
+    return ListItem(indice)->data(0, RolImagen).toInt();
+}
 
 void ListView::setSmallIcon(int indice, int imagen) {
     QTreeWidgetItem* elemento = ListItem(indice);

@@ -9,8 +9,6 @@
 
 namespace corvanta {
 
-
-
 // A report-style list view: column headings, items numbered from 1 with a text, sub-items,
 // a check mark and a small image, and a sort key, direction and switch of its own. Clicks
 // on headings do not sort by themselves: they raise ColumnClick for the form to decide.

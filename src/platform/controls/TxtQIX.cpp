@@ -12,9 +12,8 @@ void TxtQIX::setPasswordChar(const QString& caracter) {
         return;
     }
     setEchoMode(QLineEdit::Password);
-    setStyleSheet(styleSheet() +
-                  QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
-                      .arg(caracter.at(0).unicode()));
+    setStyleSheet(styleSheet() + QStringLiteral("QLineEdit { lineedit-password-character: %1; }")
+                                     .arg(caracter.at(0).unicode()));
 }
 
 void TxtQIX::setEnabledColor(const QColor& color) {

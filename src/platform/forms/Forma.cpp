@@ -42,7 +42,9 @@ Forma::Forma(const QString& nombre, QObject* parent) : QObject(parent), mNombre(
     setObjectName(nombre);
 }
 
-Forma::~Forma() { delete mVentana.data(); }
+Forma::~Forma() {
+    delete mVentana.data();
+}
 
 void Forma::Load() {
     if (mVentana || mCargando)
@@ -71,7 +73,9 @@ void Forma::Unload() {
     emit Descargado();
 }
 
-bool Forma::Visible() const { return mVentana && mVentana->isVisible(); }
+bool Forma::Visible() const {
+    return mVentana && mVentana->isVisible();
+}
 
 QWidget* Forma::Ventana() {
     Load();
@@ -107,14 +111,25 @@ void Forma::Hide() {
     emit Oculto();
 }
 
-int Forma::Width() { return Ancho(Ventana()); }
-int Forma::Height() { return Alto(Ventana()); }
-void Forma::setWidth(int twips) { FijaAncho(Ventana(), twips); }
-void Forma::setHeight(int twips) { FijaAlto(Ventana(), twips); }
+int Forma::Width() {
+    return Ancho(Ventana());
+}
+int Forma::Height() {
+    return Alto(Ventana());
+}
+void Forma::setWidth(int twips) {
+    Redimensiona(twips, Height());
+}
+void Forma::setHeight(int twips) {
+    Redimensiona(Width(), twips);
+}
 
 void Forma::Redimensiona(int anchoTwips, int altoTwips) {
     QWidget* ventana = Ventana();
     FijaGeometria(ventana, Izquierda(ventana), Arriba(ventana), anchoTwips, altoTwips);
+    // A hidden window gets no resize event until it is shown; the form hears of it now.
+    if (!ventana->isVisible())
+        AlRedimensionar();
 }
 
 void Forma::Form_KeyUp(int& /*codigoTecla*/, int /*shift*/) {}
@@ -124,7 +139,9 @@ void Forma::AlRedimensionar() {
         Form_Resize();
 }
 
-void Forma::AlActivar() { Form_Activate(); }
+void Forma::AlActivar() {
+    Form_Activate();
+}
 
 bool Forma::AlSoltarTecla(QObject* receptor, QKeyEvent* evento) {
     auto* widget = qobject_cast<QWidget*>(receptor);

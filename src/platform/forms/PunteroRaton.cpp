@@ -23,6 +23,8 @@ void PunteroRaton::Fija(int puntero) {
     gActual = puntero;
 }
 
-int PunteroRaton::Actual() { return gActual; }
+int PunteroRaton::Actual() {
+    return gActual;
+}
 
 } // namespace corvanta

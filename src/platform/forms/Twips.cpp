@@ -18,12 +18,9 @@ int Lee(const QWidget* control, const char* nombre, int pixeles) {
     return pixeles * TwipsPorPixel;
 }
 
-void Aplica(QWidget* control) {
-    control->setGeometry(APixeles(Izquierda(control)), APixeles(Arriba(control)),
-                         APixeles(Ancho(control)), APixeles(Alto(control)));
+Error ValorNoValido() {
+    return Error(QStringLiteral("Valor de propiedad no válido"));
 }
-
-Error ValorNoValido() { return Error(QStringLiteral("Valor de propiedad no válido")); }
 
 } // namespace
 
@@ -38,13 +35,21 @@ void FijaGeometria(QWidget* control, int izquierda, int arriba, int ancho, int a
     control->setProperty("twArriba", arriba);
     control->setProperty("twAncho", ancho);
     control->setProperty("twAlto", alto);
-    Aplica(control);
+    control->setGeometry(APixeles(izquierda), APixeles(arriba), APixeles(ancho), APixeles(alto));
 }
 
-int Izquierda(const QWidget* control) { return Lee(control, "twIzquierda", control->x()); }
-int Arriba(const QWidget* control) { return Lee(control, "twArriba", control->y()); }
-int Ancho(const QWidget* control) { return Lee(control, "twAncho", control->width()); }
-int Alto(const QWidget* control) { return Lee(control, "twAlto", control->height()); }
+int Izquierda(const QWidget* control) {
+    return Lee(control, "twIzquierda", control->x());
+}
+int Arriba(const QWidget* control) {
+    return Lee(control, "twArriba", control->y());
+}
+int Ancho(const QWidget* control) {
+    return Lee(control, "twAncho", control->width());
+}
+int Alto(const QWidget* control) {
+    return Lee(control, "twAlto", control->height());
+}
 
 void FijaAncho(QWidget* control, int ancho) {
     if (ancho < 0)

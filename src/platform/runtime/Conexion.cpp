@@ -4,9 +4,13 @@
 
 namespace corvanta {
 
-Connection& Conexion::Cnn() { return Sesion::Conexion(); }
+Connection& Conexion::Cnn() {
+    return Sesion::Conexion();
+}
 
-QString Conexion::Operador() { return Sesion::Operador(); }
+QString Conexion::Operador() {
+    return Sesion::Operador();
+}
 
 int Conexion::Mensaje(const QString& texto, int estilo, const QString& titulo, QWidget* ventana,
                       const QString& modulo, const QString& idError) {

@@ -4,7 +4,9 @@ namespace corvanta {
 
 namespace {
 
-bool EsIdentificador(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+bool EsIdentificador(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
 
 } // namespace
 

@@ -34,10 +34,9 @@ QString TextoCelda(const QVariant& valor) {
 
 } // namespace
 
-QString Funciones::Busqueda(const QString& tabla, const QString& columnaBusca,
-                            const QString& valor, const QString& columnaRegresa, int limite,
-                            const QString& condicion, const QString& orden,
-                            const QString& omision) {
+QString Funciones::Busqueda(const QString& tabla, const QString& columnaBusca, const QString& valor,
+                            const QString& columnaRegresa, int limite, const QString& condicion,
+                            const QString& orden, const QString& omision) {
     QString sql = QStringLiteral("SELECT %1 FROM %2 WHERE %3 = '%4'")
                       .arg(Identificador(columnaRegresa), Identificador(tabla),
                            Identificador(columnaBusca), Comillas(valor));

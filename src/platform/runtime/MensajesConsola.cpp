@@ -48,9 +48,9 @@ MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas)
 }
 
 QString MensajesConsola::Linea(const Mensaje& mensaje) {
-    QString linea = QStringLiteral("[%1] %2: %3").arg(NombreEstilo(mensaje.estilo),
-                                                      UnaLinea(mensaje.titulo),
-                                                      UnaLinea(mensaje.texto));
+    QString linea =
+        QStringLiteral("[%1] %2: %3")
+            .arg(NombreEstilo(mensaje.estilo), UnaLinea(mensaje.titulo), UnaLinea(mensaje.texto));
     if (!mensaje.modulo.isEmpty())
         linea += QStringLiteral(" (%1)").arg(mensaje.modulo);
     if (!mensaje.idError.isEmpty())
@@ -68,6 +68,8 @@ int MensajesConsola::Muestra(const Mensaje& mensaje) {
     return RespuestaAceptar;
 }
 
-int MensajesConsola::Cuenta(int estilo) const { return static_cast<int>(mEstilos.count(estilo)); }
+int MensajesConsola::Cuenta(int estilo) const {
+    return static_cast<int>(mEstilos.count(estilo));
+}
 
 } // namespace corvanta

@@ -9,8 +9,7 @@ namespace corvanta {
 namespace {
 
 bool Existe(Connection& cnn, const QString& clave) {
-    return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"),
-                        {clave})
+    return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"), {clave})
                 .Eof();
 }
 
@@ -34,11 +33,10 @@ bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
     if (datos.Unidad.isEmpty())
         datos.Unidad = QStringLiteral("SERVICIO");
 
-    const QVariantList valores = {datos.ClaveCorta, datos.Texto1,  datos.Descripcion,
-                                  datos.DescripcionCorta, datos.Codigo1, datos.Codigo2,
-                                  datos.Monto,      datos.Valor1,  datos.Valor2,
-                                  datos.Valor3,     datos.Valor4,  datos.Grupo,
-                                  datos.Unidad,     datos.Impuesto};
+    const QVariantList valores = {
+        datos.ClaveCorta, datos.Texto1, datos.Descripcion, datos.DescripcionCorta, datos.Codigo1,
+        datos.Codigo2,    datos.Monto,  datos.Valor1,      datos.Valor2,           datos.Valor3,
+        datos.Valor4,     datos.Grupo,  datos.Unidad,      datos.Impuesto};
     if (bNuevo) {
         if (existe) {
             mMensajeError =
@@ -57,20 +55,18 @@ bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
                     parametros);
     } else {
         if (!existe) {
-            mMensajeError =
-                QStringLiteral("No existe un producto con la clave %1 para modificar")
-                    .arg(datos.Clave);
+            mMensajeError = QStringLiteral("No existe un producto con la clave %1 para modificar")
+                                .arg(datos.Clave);
             return false;
         }
         QVariantList parametros = valores;
         parametros += QVariantList{operador, fecha, datos.Clave};
-        cnn.Ejecuta(QStringLiteral(
-                        "UPDATE Producto SET Pr_Clave_Corta = ?, Pr_Texto1 = ?, "
-                        "Pr_Descripcion = ?, Pr_Descripcion_Corta = ?, Pr_Codigo1 = ?, "
-                        "Pr_Codigo2 = ?, Pr_Precio = ?, Pr_Valor1 = ?, Pr_Valor2 = ?, "
-                        "Pr_Valor3 = ?, Pr_Valor4 = ?, Pr_Grupo = ?, Pr_Unidad = ?, "
-                        "Pr_Impuesto = ?, Oper_Ult_Modif = ?, Fecha_Ult_Modif = ? "
-                        "WHERE Pr_Cve_Producto = ?"),
+        cnn.Ejecuta(QStringLiteral("UPDATE Producto SET Pr_Clave_Corta = ?, Pr_Texto1 = ?, "
+                                   "Pr_Descripcion = ?, Pr_Descripcion_Corta = ?, Pr_Codigo1 = ?, "
+                                   "Pr_Codigo2 = ?, Pr_Precio = ?, Pr_Valor1 = ?, Pr_Valor2 = ?, "
+                                   "Pr_Valor3 = ?, Pr_Valor4 = ?, Pr_Grupo = ?, Pr_Unidad = ?, "
+                                   "Pr_Impuesto = ?, Oper_Ult_Modif = ?, Fecha_Ult_Modif = ? "
+                                   "WHERE Pr_Cve_Producto = ?"),
                     parametros);
     }
     return Existe(cnn, datos.Clave);

@@ -27,7 +27,8 @@ void Recordset::Close() {
 
 const QVariantList& Recordset::FilaActual() const {
     if (mCerrado)
-        throw Error(QStringLiteral("Operación no permitida: el conjunto de registros está cerrado"));
+        throw Error(
+            QStringLiteral("Operación no permitida: el conjunto de registros está cerrado"));
     if (Eof())
         throw Error(QStringLiteral("El registro actual no existe: el conjunto de registros está "
                                    "al final"));

@@ -30,7 +30,9 @@ void Sesion::Configura(const QString& urlBase, const QString& operador,
     e.mensajes = std::move(mensajes);
 }
 
-void Sesion::Cierra() { Datos().conexion.reset(); }
+void Sesion::Cierra() {
+    Datos().conexion.reset();
+}
 
 Connection& Sesion::Conexion() {
     Estado& e = Datos();
@@ -42,7 +44,9 @@ Connection& Sesion::Conexion() {
     return *e.conexion;
 }
 
-QString Sesion::Operador() { return Datos().operador; }
+QString Sesion::Operador() {
+    return Datos().operador;
+}
 
 ServicioMensajes& Sesion::Mensajes() {
     Estado& e = Datos();
@@ -51,6 +55,8 @@ ServicioMensajes& Sesion::Mensajes() {
     return *e.mensajes;
 }
 
-QString Sesion::UrlBase() { return Datos().url; }
+QString Sesion::UrlBase() {
+    return Datos().url;
+}
 
 } // namespace corvanta

@@ -26,7 +26,9 @@ bool EsNumero(const QVariant& valor) {
     }
 }
 
-Error UsoDeNull() { return Error(QStringLiteral("Uso no válido de Null")); }
+Error UsoDeNull() {
+    return Error(QStringLiteral("Uso no válido de Null"));
+}
 
 } // namespace
 
@@ -38,7 +40,9 @@ QString Texto(const QVariant& valor) {
     return valor.toString();
 }
 
-QString Concatena(const QVariant& valor) { return valor.isNull() ? QString() : Texto(valor); }
+QString Concatena(const QVariant& valor) {
+    return valor.isNull() ? QString() : Texto(valor);
+}
 
 double Doble(const QVariant& valor) {
     if (valor.isNull())
@@ -72,7 +76,9 @@ QString FormatoGeneral(double numero, const QLocale& regional) {
     return texto;
 }
 
-QString NumeroSQL(double numero) { return FormatoGeneral(numero, QLocale::c()); }
+QString NumeroSQL(double numero) {
+    return FormatoGeneral(numero, QLocale::c());
+}
 
 QString Comillas(const QString& texto) {
     QString doblado = texto;

@@ -8,9 +8,9 @@
 // a NULL cannot become text or a number, but concatenates as empty text.
 namespace corvanta {
 
-QString Texto(const QVariant& valor);      // NULL is an error
-QString Concatena(const QVariant& valor);  // NULL gives ""
-double Doble(const QVariant& valor);       // NULL or non-numeric is an error
+QString Texto(const QVariant& valor);     // NULL is an error
+QString Concatena(const QVariant& valor); // NULL gives ""
+double Doble(const QVariant& valor);      // NULL or non-numeric is an error
 
 // General number format: whole digits without grouping, the fraction only when there is
 // one, no trailing zeros, at most 15 significant digits, with the locale's separator.
