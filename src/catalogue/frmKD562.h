@@ -52,6 +52,7 @@ protected:
 private:
     frmKD562();
 
+    void Controles_B3Click();
     void Controles_Salir();
     void lvRegistros_ColumnClick(int columna);
     void lvRegistros_KeyUp(int KeyCode, int Shift);

@@ -1,0 +1,113 @@
+#include "account/frmConfiguracion.h"
+#include "component/Publico.h"
+#include "runtime/Cifrado.h"
+#include "runtime/Error.h"
+#include "runtime/Valores.h"
+
+using namespace corvanta;
+
+namespace kd562 {
+
+// Loads the stored account of the user in txtUsuario into the fields.
+void frmConfiguracion::CargaConfiguracion() {
+    try {
+        if (txtUsuario->Text().isEmpty())
+            return;
+        gSQL = QStringLiteral("SELECT * ");
+        gSQL += QStringLiteral("FROM Pos_Servicio_Configuracion ");
+        gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(txtUsuario->Text()) +
+                QStringLiteral("' ");
+        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        if (rs.Eof()) {
+            rs.Close();
+            return;
+        }
+        Cifrado cifrado;
+        cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+        txtUrlWs->setText(Texto(rs.Fields(QStringLiteral("Psc_URL"))));
+        sUsuarioCargado = Texto(rs.Fields(QStringLiteral("Psc_Usuario")));
+        txtUsuario->setText(sUsuarioCargado);
+        txtPassword->setText(cifrado.Transforma(Texto(rs.Fields(QStringLiteral("Psc_Password")))));
+        rs.Close();
+    } catch (const std::exception& e) {
+        gConexion->Mensaje(QStringLiteral("CargaConfiguracion()\r\n") + DescripcionDe(e), Critico,
+                           QStringLiteral("Corvanta"), hWnd(), Modulo,
+                           QStringLiteral("ERR-ID:7500021"));
+    }
+}
+
+// "Aceptar": checks the fields and stores the account with its password enciphered.
+void frmConfiguracion::Controles_B1Click() {
+    if (Recorta(txtUrlWs->Text()).isEmpty()) {
+        gConexion->Mensaje(QStringLiteral("Debe especificar un valor en el campo URL WS"),
+                           Exclamacion, QStringLiteral("Corvanta"), hWnd(), Modulo,
+                           QStringLiteral("ERR-ID:7500016"));
+        if (txtUrlWs->Enabled())
+            txtUrlWs->SetFocus();
+        return;
+    }
+    if (txtUsuario->Text().isEmpty()) {
+        gConexion->Mensaje(QStringLiteral("Debe especificar un valor en el campo Usuario"),
+                           Exclamacion, QStringLiteral("Corvanta"), hWnd(), Modulo,
+                           QStringLiteral("ERR-ID:7500018"));
+        if (txtUsuario->Enabled())
+            txtUsuario->SetFocus();
+        return;
+    }
+    try {
+        Cifrado cifrado;
+        cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+        const QString sPassword = cifrado.Transforma(txtPassword->Text());
+
+        // The row counted is the row written: the typed user, trimmed.
+        const QString sUsuarioBuscado = Recorta(txtUsuario->Text());
+        gSQL = QStringLiteral("SELECT COUNT(*) AS Total FROM Pos_Servicio_Configuracion ");
+        gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuarioBuscado) +
+                QStringLiteral("' ");
+        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+
+        const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
+        if (Doble(rs.Fields(QStringLiteral("Total"))) > 0) {
+            gSQL = QStringLiteral("UPDATE Pos_Servicio_Configuracion SET ");
+            gSQL += QStringLiteral("   Psc_URL = '") + Comillas(Recorta(txtUrlWs->Text())) +
+                    QStringLiteral("',");
+            gSQL += QStringLiteral("   Psc_Usuario = '") + Comillas(txtUsuario->Text()) +
+                    QStringLiteral("', ");
+            gSQL +=
+                QStringLiteral("   Psc_Password = '") + Comillas(sPassword) + QStringLiteral("', ");
+            gSQL += QStringLiteral("   Oper_Ult_Modif = '") + Comillas(gConexion->Operador()) +
+                    QStringLiteral("', ");
+            gSQL +=
+                QStringLiteral("   Fecha_Ult_Modif = '") + Comillas(sFecha) + QStringLiteral("' ");
+            gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuarioBuscado) +
+                    QStringLiteral("' ");
+        } else {
+            gSQL = QStringLiteral("INSERT INTO Pos_Servicio_Configuracion(");
+            gSQL += QStringLiteral("   Psc_URL, ");
+            gSQL += QStringLiteral("   Psc_Usuario, ");
+            gSQL += QStringLiteral("   Psc_Password, ");
+            gSQL += QStringLiteral("   Oper_Alta, ");
+            gSQL += QStringLiteral("   Fecha_Alta, ");
+            gSQL += QStringLiteral("   Oper_Ult_Modif,");
+            gSQL += QStringLiteral("   Fecha_Ult_Modif ");
+            gSQL += QStringLiteral(")VALUES(");
+            gSQL +=
+                QStringLiteral("'") + Comillas(Recorta(txtUrlWs->Text())) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(txtUsuario->Text()) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(sPassword) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(gConexion->Operador()) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(sFecha) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(gConexion->Operador()) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(sFecha) + QStringLiteral("') ");
+        }
+        gConexion->Cnn().Execute(gSQL, -1);
+        rs.Close();
+        Hide();
+    } catch (const std::exception& e) {
+        gConexion->Mensaje(QStringLiteral("Controles_B1Click()\r\n") + DescripcionDe(e), Critico,
+                           QStringLiteral("Corvanta"), hWnd(), Modulo,
+                           QStringLiteral("ERR-ID:7500020"));
+    }
+}
+
+} // namespace kd562
