@@ -131,6 +131,8 @@ void frmKD562::CreaControles(QWidget* ventana) {
     Controles->setButtonBackColor1(QColor(204, 157, 46));
     Controles->setButtonForeColor1Disabled(QColor(176, 113, 16));
     Controles->setButtonBackColor2(QColor(176, 113, 16));
+    connect(Controles, &corvanta::Controles::B1Click, this,
+            [this] { Manejador([&] { Controles_B1Click(); }); });
     connect(Controles, &corvanta::Controles::B3Click, this,
             [this] { Manejador([&] { Controles_B3Click(); }); });
     connect(Controles, &corvanta::Controles::SalirClick, this,

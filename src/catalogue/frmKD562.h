@@ -28,6 +28,10 @@ public:
     Q_INVOKABLE void Selecciona_LV(corvanta::ListView* LV, int iModoSeleccion = 0);
 
     void CargaDatos();
+    // Gateway set-up and product mapping of the download; public so they can be driven
+    // on their own.
+    bool IniciaServicios();
+    bool AddProducto();
 
     // Controls; they exist while the screen is loaded.
     QPointer<corvanta::Etiqueta> lbTotal;
@@ -52,6 +56,7 @@ protected:
 private:
     frmKD562();
 
+    void Controles_B1Click();
     void Controles_B3Click();
     void Controles_Salir();
     void lvRegistros_ColumnClick(int columna);

@@ -85,6 +85,8 @@ Recordset Connection::Lee(QSqlQuery& consulta) {
 }
 
 Recordset Connection::Execute(const QString& sql, int /*opciones*/) {
+    if (mObservador)
+        mObservador(sql);
     QSqlQuery consulta(mBase);
     consulta.setForwardOnly(true);
     if (!consulta.exec(TraduceSQL(mMotor, sql)))

@@ -6,6 +6,7 @@
 #include <QSqlDatabase>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 namespace corvanta {
@@ -30,6 +31,11 @@ public:
     void RollbackTrans();
     bool EnTransaccion() const { return mEnTransaccion; }
 
+    // Sees every statement that Execute runs, as the caller wrote it (for logs and tests).
+    void setObservador(std::function<void(const QString&)> observador) {
+        mObservador = std::move(observador);
+    }
+
     Motor motor() const { return mMotor; }
     const QString& Url() const { return mUrl; }
 
@@ -42,6 +48,7 @@ private:
     QString mNombre;
     QSqlDatabase mBase;
     bool mEnTransaccion = false;
+    std::function<void(const QString&)> mObservador;
 };
 
 } // namespace corvanta

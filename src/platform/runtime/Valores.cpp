@@ -95,4 +95,14 @@ QString Recorta(const QString& texto) {
     return texto.mid(inicio, fin - inicio);
 }
 
+QString Primeros(const QString& texto, qsizetype n) {
+    if (n <= 0)
+        return QString();
+    if (n >= texto.size())
+        return texto;
+    if (texto.at(n - 1).isHighSurrogate())
+        return texto.left(n - 1);
+    return texto.left(n);
+}
+
 } // namespace corvanta

@@ -21,5 +21,8 @@ QString NumeroSQL(double numero);
 QString Comillas(const QString& texto);
 // Leading and trailing blanks (spaces only) removed.
 QString Recorta(const QString& texto);
+// The first n characters; a character outside the Basic Multilingual Plane that the cut
+// would split is left out whole, so the result is always valid text.
+QString Primeros(const QString& texto, qsizetype n);
 
 } // namespace corvanta

@@ -1,0 +1,45 @@
+#include "catalogue/frmKD562.h"
+#include "component/Publico.h"
+#include "runtime/Cifrado.h"
+#include "runtime/Error.h"
+#include "runtime/Valores.h"
+
+using namespace corvanta;
+
+namespace kd562 {
+
+// Prepares a fresh gateway client from the stored account.
+bool frmKD562::IniciaServicios() {
+    bool bResultado = false;
+    try {
+        gSQL = QString();
+        gSQL += QStringLiteral("SELECT * FROM Pos_Servicio_Configuracion ");
+        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        if (rs.Eof()) {
+            sMensaje = QStringLiteral("No se encontró configuración previa de servicios");
+            rs.Close();
+            return false;
+        }
+        oCliente = std::make_unique<ClienteServicio>();
+        oParametros = std::make_unique<ParametrosConsulta>();
+        oParametros->setTipo(QStringLiteral("TAE"));
+        oCliente->setServicio(QStringLiteral("wsServiceVorn"));
+        oCliente->setURL(Texto(rs.Fields(QStringLiteral("Psc_URL"))));
+        oCliente->setUsuario(Texto(rs.Fields(QStringLiteral("Psc_Usuario"))));
+        QString sPassword;
+        {
+            Cifrado oCifrado;
+            oCifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+            sPassword = oCifrado.Transforma(Texto(rs.Fields(QStringLiteral("Psc_Password"))));
+        }
+        oCliente->setPassword(sPassword);
+        bResultado = true;
+        rs.Close();
+        return bResultado;
+    } catch (const std::exception& e) {
+        gConexion->Mensaje(DescripcionDe(e), Critico, QStringLiteral("IniciaServicios()"), hWnd());
+        return false;
+    }
+}
+
+} // namespace kd562
