@@ -69,7 +69,9 @@ void Forma::Unload() {
     mVentana.clear();
     ventana->hide();
     emit Oculto();
-    delete ventana;
+    // Unloading often comes from a handler of one of the window's own controls; the window
+    // goes once that handler has returned. The form counts as unloaded from now on.
+    ventana->deleteLater();
     emit Descargado();
 }
 

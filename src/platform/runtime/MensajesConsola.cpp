@@ -63,9 +63,18 @@ int MensajesConsola::Muestra(const Mensaje& mensaje) {
     mEstilos.append(mensaje.estilo);
     if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
         mPeor = mensaje.estilo;
-    if ((mensaje.estilo & 0x0F) == 4)
+    if ((mensaje.estilo & 0x0F) == 4) {
+        if (mRespuesta == RespuestaNo)
+            ++mNo;
         return mRespuesta;
+    }
     return RespuestaAceptar;
+}
+
+void MensajesConsola::Reinicia() {
+    mEstilos.clear();
+    mPeor = 0;
+    mNo = 0;
 }
 
 int MensajesConsola::Cuenta(int estilo) const {

@@ -15,6 +15,10 @@ public:
     // The most severe style shown so far (0 none), so a command can tell how it ended.
     int PeorEstilo() const { return mPeor; }
     int Cuenta(int estilo) const;
+    // Questions answered No so far.
+    int RespuestasNo() const { return mNo; }
+    // Forgets what was shown, so a command can judge only what its action caused.
+    void Reinicia();
 
     static QString Linea(const Mensaje& mensaje);
 
@@ -23,6 +27,7 @@ private:
     int mRespuesta;
     int mPeor = 0;
     QList<int> mEstilos;
+    int mNo = 0;
 };
 
 } // namespace corvanta

@@ -1,0 +1,44 @@
+#include "host/Anfitrion.h"
+
+#include "runtime/Error.h"
+
+#include <QCloseEvent>
+#include <QStatusBar>
+#include <QUuid>
+
+namespace kd562host {
+
+Anfitrion::Anfitrion(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Anfitrion"));
+    setWindowTitle(QStringLiteral("Corvanta"));
+}
+
+void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
+    mPantalla = pantalla;
+    mTransaccion = QStringLiteral("TRX-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    pantalla->setPadre(this);
+    pantalla->Load();
+    QWidget* ventana = pantalla->Ventana();
+    setCentralWidget(ventana);
+    ventana->show();
+    resize(ventana->size());
+    setWindowTitle(ventana->windowTitle());
+    show();
+    try {
+        mEstado = QStringLiteral("Transacción: %1").arg(pantalla->Transaccion());
+    } catch (const std::exception& e) {
+        mEstado = QStringLiteral("Transacción no disponible: %1").arg(corvanta::DescripcionDe(e));
+    }
+    statusBar()->showMessage(mEstado);
+}
+
+void Anfitrion::closeEvent(QCloseEvent* evento) {
+    // The screen's window goes; the screen itself stays for the next opening.
+    if (mPantalla && mPantalla->Cargada()) {
+        takeCentralWidget();
+        mPantalla->Unload();
+    }
+    evento->accept();
+}
+
+} // namespace kd562host

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "forms/PantallaSuite.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+
+namespace kd562host {
+
+// The host's container for one screen: it hands the screen a fresh transaction text at
+// each opening and shows the key the screen answers with in its status line. Closing it
+// unloads the screen, whose instance lives on.
+class Anfitrion : public QMainWindow {
+    Q_OBJECT
+    Q_PROPERTY(QString Transaccion READ Transaccion)
+public:
+    explicit Anfitrion(QWidget* parent = nullptr);
+
+    // Sets Padre, loads and shows the screen inside, then reads its Transaccion.
+    void Abre(corvanta::PantallaSuite* pantalla);
+    QString Transaccion() const { return mTransaccion; }
+    QString Estado() const { return mEstado; }
+    corvanta::PantallaSuite* Pantalla() const { return mPantalla.data(); }
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    QPointer<corvanta::PantallaSuite> mPantalla;
+    QString mTransaccion;
+    QString mEstado;
+};
+
+} // namespace kd562host

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "host/Opciones.h"
+
+#include <QTextStream>
+
+namespace kd562host {
+
+// Exit statuses of the command line.
+enum Salida { Hecho = 0, Rechazado = 1, ErrorDeUso = 2 };
+
+// Runs one command against the configured session; messages go to the session's message
+// service, the list to `salida`.
+int EjecutaComando(const Opciones& opciones, QTextStream& salida);
+
+} // namespace kd562host

@@ -1,0 +1,302 @@
+#include "BaseTemporal.h"
+#include "SimuladorPasarela.h"
+#include "forms/CargaModulo.h"
+#include "host/Anfitrion.h"
+#include "runtime/Cifrado.h"
+#include "runtime/Funciones.h"
+#include "runtime/Sesion.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace corvanta;
+
+namespace {
+
+struct Corrida {
+    int salida = -1;
+    QString estandar;
+    QString errores;
+};
+
+class Kd562 {
+public:
+    Kd562() { mDb = QStringLiteral("sqlite:") + mCarpeta.filePath(QStringLiteral("tienda.db")); }
+
+    Corrida Corre(QStringList argumentos, const QByteArray& entrada = {},
+                  const QString& db = QString()) {
+        argumentos.prepend(db.isEmpty() ? mDb : db);
+        argumentos.prepend(QStringLiteral("--db"));
+        argumentos.prepend(QStringLiteral("CAJA9"));
+        argumentos.prepend(QStringLiteral("--operator"));
+        QProcess proceso;
+        proceso.setWorkingDirectory(mCarpeta.path());
+        proceso.start(QStringLiteral(KD562_EXE), argumentos);
+        if (!proceso.waitForStarted())
+            return {};
+        proceso.write(entrada);
+        proceso.closeWriteChannel();
+        proceso.waitForFinished(120000);
+        mLineas.append(argumentos.join(QLatin1Char(' ')));
+        return {proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
+                QString::fromUtf8(proceso.readAllStandardOutput()),
+                QString::fromUtf8(proceso.readAllStandardError())};
+    }
+    QString Db() const { return mDb; }
+    QString Ruta() const { return mCarpeta.filePath(QStringLiteral("tienda.db")); }
+    QString Carpeta() const { return mCarpeta.path(); }
+
+private:
+    QTemporaryDir mCarpeta;
+    QString mDb;
+    QStringList mLineas;
+};
+
+QJsonArray Catalogo() {
+    QJsonArray catalogo;
+    catalogo.append(QJsonObject{{"PRODUCTO", "TEL100"},
+                                {"DESCRIPCION", "Televia"},
+                                {"GRUPO", "TAE"},
+                                {"MONTO", 100},
+                                {"OBSERVACION", ""}});
+    catalogo.append(QJsonObject{{"PRODUCTO", "LUZ"},
+                                {"DESCRIPCION", "Pago de luz"},
+                                {"GRUPO", "SERVICIOS"},
+                                {"MONTO", 0},
+                                {"OBSERVACION", "Nota"}});
+    return catalogo;
+}
+
+qlonglong Cuenta(const QString& ruta, const QString& sql) {
+    auto cnn = Connection::Abre(QStringLiteral("sqlite:") + ruta);
+    Recordset rs = cnn->Execute(sql);
+    return rs.Fields(0).toLongLong();
+}
+
+} // namespace
+
+class TstKd562 : public QObject {
+    Q_OBJECT
+
+private slots:
+    void argumentosMalos_data();
+    void argumentosMalos();
+    void baseInservible();
+    void moduloAusente();
+    void initDemoNoSobrescribe();
+    void cuentaDescargaYLista();
+    void cuentaRechazada();
+    void descargaFallida();
+    void transaccionDelAnfitrion();
+};
+
+void TstKd562::argumentosMalos_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::newRow("sin comando") << QStringList();
+    QTest::newRow("comando desconocido") << QStringList({"borra"});
+    QTest::newRow("password en linea")
+        << QStringList({"account", "--user", "u", "--password", "SECRETO1"});
+    QTest::newRow("password con igual")
+        << QStringList({"account", "--user", "u", "--password=SECRETO1"});
+    QTest::newRow("account sin usuario") << QStringList({"account"});
+    QTest::newRow("opcion de otro comando") << QStringList({"list", "--yes"});
+    QTest::newRow("db sin valor") << QStringList({"list", "--db"});
+}
+
+void TstKd562::argumentosMalos() {
+    QFETCH(QStringList, argumentos);
+    Kd562 kd;
+    const Corrida c = kd.Corre(argumentos);
+    QCOMPARE(c.salida, 2);
+    QVERIFY(c.errores.startsWith(QStringLiteral("kd562: ")));
+    QVERIFY(!c.errores.contains(QStringLiteral("SECRETO1")));
+    QVERIFY(c.estandar.isEmpty());
+}
+
+void TstKd562::baseInservible() {
+    Kd562 kd;
+    // A folder that does not exist, a file that is not a database, a database without tables.
+    QFile basura(kd.Carpeta() + QStringLiteral("/basura.db"));
+    QVERIFY(basura.open(QIODevice::WriteOnly));
+    basura.write(QByteArray(4096, 'x'));
+    basura.close();
+    const QStringList bases = {QStringLiteral("sqlite:/no/existe/tienda.db"),
+                               QStringLiteral("sqlite:") + basura.fileName(),
+                               QStringLiteral("sqlite:") + kd.Carpeta() +
+                                   QStringLiteral("/vacia.db"),
+                               QStringLiteral("postgres://x")};
+    for (const QString& db : bases) {
+        const Corrida c = kd.Corre({QStringLiteral("list")}, {}, db);
+        QCOMPARE(c.salida, 2);
+        QCOMPARE(c.errores.count(QLatin1Char('\n')), 1);
+        QVERIFY2(c.errores.startsWith(QStringLiteral("kd562: ")), qPrintable(c.errores));
+    }
+}
+
+void TstKd562::moduloAusente() {
+    Kd562 kd;
+    QCOMPARE(kd.Corre({QStringLiteral("init")}).salida, 0);
+    QTemporaryDir vacia;
+    const Corrida c = kd.Corre({QStringLiteral("--modules"), vacia.path(), QStringLiteral("list")});
+    QCOMPARE(c.salida, 2);
+    QVERIFY(c.errores.contains(QStringLiteral("KD562")));
+    QCOMPARE(c.errores.count(QLatin1Char('\n')), 1);
+    // A file that is not a module.
+    QFile falso(vacia.filePath(QStringLiteral("libKD562.so")));
+    QVERIFY(falso.open(QIODevice::WriteOnly));
+    falso.write("no es una biblioteca");
+    falso.close();
+    const Corrida roto =
+        kd.Corre({QStringLiteral("--modules"), vacia.path(), QStringLiteral("list")});
+    QCOMPARE(roto.salida, 2);
+    QCOMPARE(roto.errores.count(QLatin1Char('\n')), 1);
+}
+
+void TstKd562::initDemoNoSobrescribe() {
+    Kd562 kd;
+    QCOMPARE(kd.Corre({QStringLiteral("init"), QStringLiteral("--demo")}).salida, 0);
+    QVERIFY(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto")) > 0);
+    const qlonglong productos = Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto"));
+    {
+        auto cnn = Connection::Abre(kd.Db());
+        cnn->Execute(QStringLiteral("UPDATE Producto SET Pr_Descripcion = 'mio'"));
+    }
+    QCOMPARE(kd.Corre({QStringLiteral("init"), QStringLiteral("--demo")}).salida, 0);
+    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto")), productos);
+    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto WHERE "
+                                              "Pr_Descripcion <> 'mio'")),
+             0);
+}
+
+void TstKd562::cuentaDescargaYLista() {
+    simulador::Configuracion configuracion;
+    configuracion.catalogo = Catalogo();
+    configuracion.usuario = QStringLiteral("tienda");
+    configuracion.password = QStringLiteral("Pw-Secreta-77");
+    simulador::SimuladorPasarela simulador(configuracion);
+    QVERIFY(simulador.Inicia() != 0);
+    Kd562 kd;
+    QCOMPARE(kd.Corre({QStringLiteral("init")}).salida, 0);
+
+    // No account yet: listing works, with the load's warning on standard error.
+    Corrida c = kd.Corre({QStringLiteral("list")});
+    QCOMPARE(c.salida, 0);
+    QVERIFY(c.errores.contains(QStringLiteral("No se encontró configuración para mostrar")));
+
+    c = kd.Corre({QStringLiteral("account"), QStringLiteral("--url"), simulador.URL(),
+                  QStringLiteral("--user"), QStringLiteral("tienda"),
+                  QStringLiteral("--password-stdin")},
+                 QByteArrayLiteral("Pw-Secreta-77\n"));
+    QCOMPARE(c.salida, 0);
+    QString todo = c.estandar + c.errores;
+
+    c = kd.Corre({QStringLiteral("sync")});
+    QCOMPARE(c.salida, 0); // empty catalogue: no question to answer
+    todo += c.estandar + c.errores;
+    QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 2\n")));
+    const QStringList lineas = c.estandar.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lineas.first(), QStringLiteral("Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\t"
+                                            "Observaciones"));
+    QCOMPARE(lineas.size(), 4);
+
+    // Services stored now: without --yes the question is answered No.
+    c = kd.Corre({QStringLiteral("sync")});
+    QCOMPARE(c.salida, 1);
+    QVERIFY(c.errores.contains(QStringLiteral("[PREGUNTA]")));
+    QCOMPARE(simulador.Peticiones(), 1);
+    c = kd.Corre({QStringLiteral("sync"), QStringLiteral("--yes")});
+    QCOMPARE(c.salida, 0);
+    QCOMPARE(simulador.Peticiones(), 2);
+    todo += c.estandar + c.errores;
+
+    c = kd.Corre({QStringLiteral("list")});
+    QCOMPARE(c.salida, 0);
+    QVERIFY(c.estandar.contains(QStringLiteral("TEL100\tTelevia\tTAE\t100\t100Tele")));
+    QVERIFY(c.errores.isEmpty());
+    todo += c.estandar + c.errores;
+
+    // The password never shows, and is stored enciphered.
+    QVERIFY(!todo.contains(QStringLiteral("Pw-Secreta-77")));
+    auto cnn = Connection::Abre(kd.Db());
+    Recordset rs = cnn->Execute(QStringLiteral("SELECT Psc_Password, Oper_Alta FROM "
+                                               "Pos_Servicio_Configuracion"));
+    QVERIFY(rs.Fields(0).toString() != QStringLiteral("Pw-Secreta-77"));
+    QCOMPARE(rs.Fields(1).toString(), QStringLiteral("CAJA9"));
+
+    // A field not given keeps what the dialog loaded: only the URL changes.
+    c = kd.Corre({QStringLiteral("account"), QStringLiteral("--url"),
+                  QStringLiteral("http://127.0.0.1:1/wsService"), QStringLiteral("--user"),
+                  QStringLiteral("tienda")});
+    QCOMPARE(c.salida, 0);
+    Recordset despues = cnn->Execute(QStringLiteral("SELECT Psc_Password, Psc_URL FROM "
+                                                    "Pos_Servicio_Configuracion"));
+    QCOMPARE(despues.Fields(0).toString(), rs.Fields(0).toString());
+    QCOMPARE(despues.Fields(1).toString(), QStringLiteral("http://127.0.0.1:1/wsService"));
+}
+
+void TstKd562::cuentaRechazada() {
+    Kd562 kd;
+    QCOMPARE(kd.Corre({QStringLiteral("init")}).salida, 0);
+    const Corrida c =
+        kd.Corre({QStringLiteral("account"), QStringLiteral("--url"), QStringLiteral("   "),
+                  QStringLiteral("--user"), QStringLiteral("tienda")});
+    QCOMPARE(c.salida, 1);
+    QVERIFY(c.errores.contains(QStringLiteral("Debe especificar un valor en el campo URL WS")));
+    QVERIFY(c.errores.contains(QStringLiteral("ERR-ID:7500016")));
+    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")),
+             0);
+}
+
+void TstKd562::descargaFallida() {
+    simulador::Configuracion configuracion;
+    configuracion.estadoHttp = 503;
+    simulador::SimuladorPasarela simulador(configuracion);
+    QVERIFY(simulador.Inicia() != 0);
+    Kd562 kd;
+    QCOMPARE(kd.Corre({QStringLiteral("init")}).salida, 0);
+    QCOMPARE(kd.Corre({QStringLiteral("account"), QStringLiteral("--url"), simulador.URL(),
+                       QStringLiteral("--user"), QStringLiteral("t")})
+                 .salida,
+             0);
+    const Corrida c = kd.Corre({QStringLiteral("sync"), QStringLiteral("--yes")});
+    QCOMPARE(c.salida, 1);
+    QVERIFY(c.errores.contains(QStringLiteral("[CRITICO] Controles_B1Click()")));
+    QVERIFY(c.errores.contains(QStringLiteral("503")));
+    // Every message is one line.
+    for (const QString& linea : c.errores.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        QVERIFY2(linea.startsWith(QLatin1Char('[')), qPrintable(linea));
+}
+
+void TstKd562::transaccionDelAnfitrion() {
+    prueba::BaseTemporal base;
+    IModulo* modulo =
+        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
+    std::unique_ptr<QObject> clase(modulo->CreaObjeto(QStringLiteral("Pantalla")));
+    auto* pantalla = qobject_cast<PantallaSuite*>(clase->property("GetPantalla").value<QObject*>());
+    QVERIFY(pantalla);
+    Funciones funciones;
+    QString anterior;
+    for (int vez = 0; vez < 2; ++vez) {
+        kd562host::Anfitrion anfitrion;
+        anfitrion.Abre(pantalla);
+        QVERIFY(!anfitrion.Transaccion().isEmpty());
+        QVERIFY(anfitrion.Transaccion() != anterior);
+        anterior = anfitrion.Transaccion();
+        QCOMPARE(anfitrion.Estado(), QStringLiteral("Transacción: ") +
+                                         funciones.ClaveTransaccion(anfitrion.Transaccion(),
+                                                                    QStringLiteral("Corvanta")));
+        // The screen's exit button closes the container; the screen instance lives on.
+        auto* salir = pantalla->Ventana()->findChild<QToolButton*>(QStringLiteral("salir"));
+        QVERIFY(salir);
+        salir->click();
+        QVERIFY(!anfitrion.isVisible());
+        QVERIFY(!pantalla->Cargada());
+    }
+}
+
+QTEST_MAIN(TstKd562)
+#include "tst_kd562.moc"
