@@ -3,6 +3,7 @@
 #include "runtime/Error.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QStatusBar>
 #include <QUuid>
 
@@ -29,7 +30,12 @@ void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
     } catch (const std::exception& e) {
         mEstado = QStringLiteral("Transacción no disponible: %1").arg(corvanta::DescripcionDe(e));
     }
-    statusBar()->showMessage(mEstado);
+    if (!mLineaEstado) {
+        mLineaEstado = new QLabel(this);
+        mLineaEstado->setObjectName(QStringLiteral("estado"));
+        statusBar()->addWidget(mLineaEstado, 1);
+    }
+    mLineaEstado->setText(mEstado);
 }
 
 void Anfitrion::closeEvent(QCloseEvent* evento) {

@@ -2,6 +2,7 @@
 
 #include "forms/PantallaSuite.h"
 
+#include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -30,6 +31,7 @@ private:
     QPointer<corvanta::PantallaSuite> mPantalla;
     QString mTransaccion;
     QString mEstado;
+    QPointer<QLabel> mLineaEstado;
 };
 
 } // namespace kd562host

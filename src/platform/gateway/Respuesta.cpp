@@ -47,7 +47,9 @@ Respuesta Respuesta::Item(const QString& clave) const {
         throw Error(
             QStringLiteral("La respuesta del servicio no contiene el miembro «%1».").arg(clave));
     }
-    return Respuesta(QJsonValue::fromVariant(QJsonValue(*encontrado).toVariant()));
+    // value() hands the shared node on; converting the iterator's reference would go
+    // through QVariant and copy the whole list on every call.
+    return Respuesta(objeto.value(clave));
 }
 
 Respuesta Respuesta::Item(int indice) const {

@@ -112,10 +112,13 @@ bool Funciones::LlenaLista(Recordset rs, ListView& lista) {
         // Widths from the headings and the first rows; measuring every row of a large
         // catalogue would cost more than the filling itself.
         const QFontMetrics medidas(lista.font());
+        // The first column also holds the check box and the mark.
+        const int extra0 = (lista.Checkboxes() ? 22 : 0) + (lista.SmallIcons() ? 20 : 0);
         for (int c = 0; c < columnas; ++c) {
-            int ancho = medidas.horizontalAdvance(rs.FieldName(c)) + 24;
+            int ancho = medidas.horizontalAdvance(rs.FieldName(c)) + 24 + (c == 0 ? extra0 : 0);
             for (qsizetype f = 0; f < filas.size() && f < 200; ++f)
-                ancho = std::max(ancho, medidas.horizontalAdvance(filas.at(f).at(c)) + 24);
+                ancho = std::max(ancho, medidas.horizontalAdvance(filas.at(f).at(c)) + 24 +
+                                            (c == 0 ? extra0 : 0));
             lista.header()->resizeSection(c, std::min(ancho, 400));
         }
         lista.setSorted(ordenada);

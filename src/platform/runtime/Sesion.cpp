@@ -3,6 +3,8 @@
 #include "runtime/Error.h"
 #include "runtime/MensajesConsola.h"
 
+#include <QCoreApplication>
+
 namespace corvanta {
 
 namespace {
@@ -40,6 +42,13 @@ Connection& Sesion::Conexion() {
         if (e.url.isEmpty())
             throw Error(QStringLiteral("La sesión no tiene una base de datos configurada"));
         e.conexion = Connection::Abre(e.url);
+        // The database driver goes with the application object; the connection must go
+        // before it, not among the program's static objects.
+        static const bool registrado = [] {
+            qAddPostRoutine(&Sesion::Cierra);
+            return true;
+        }();
+        Q_UNUSED(registrado);
     }
     return *e.conexion;
 }
