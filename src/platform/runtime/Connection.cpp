@@ -12,8 +12,15 @@ namespace corvanta {
 namespace {
 
 QString MensajeDriver(const QSqlError& error) {
-    const QString base = error.databaseText();
-    return base.isEmpty() ? error.text() : base;
+    const QString base = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    // SQLITE_BUSY and SQLITE_LOCKED: another terminal kept the database longer than we wait.
+    const QString codigo = error.nativeErrorCode();
+    if (codigo == QStringLiteral("5") || codigo == QStringLiteral("6") ||
+        base.contains(QStringLiteral("database is locked")))
+        return QStringLiteral("La base de datos está ocupada por otra conexión y no se liberó a "
+                              "tiempo; intente de nuevo en unos momentos (%1)")
+            .arg(base);
+    return base;
 }
 
 QString NombreNuevo() {
@@ -104,6 +111,12 @@ Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros
     if (!consulta.exec())
         throw Error(MensajeDriver(consulta.lastError()));
     return Lee(consulta);
+}
+
+void Connection::setEsperaMs(int milisegundos) {
+    QSqlQuery consulta(mBase);
+    if (!consulta.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(milisegundos)))
+        throw Error(MensajeDriver(consulta.lastError()));
 }
 
 void Connection::BeginTrans() {

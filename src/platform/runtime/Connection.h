@@ -26,6 +26,10 @@ public:
     // For the suite's own library code: a statement with positional '?' parameters.
     Recordset Ejecuta(const QString& sql, const QVariantList& parametros);
 
+    // How long a statement waits for a database that another connection holds (5 s unless
+    // changed).
+    void setEsperaMs(int milisegundos);
+
     void BeginTrans();
     void CommitTrans();
     void RollbackTrans();
