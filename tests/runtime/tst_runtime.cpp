@@ -35,6 +35,8 @@ private slots:
     void busquedaConComilla();
     void formatoGeneral_data();
     void formatoGeneral();
+    void dobleDeTexto_data();
+    void dobleDeTexto();
 };
 
 void TstRuntime::dialectoSeEjecuta_data() {
@@ -325,6 +327,34 @@ void TstRuntime::formatoGeneral() {
     QFETCH(QString, sql);
     QCOMPARE(FormatoGeneral(numero, QLocale(QLocale::Spanish, QLocale::Spain)), regional);
     QCOMPARE(NumeroSQL(numero), sql);
+}
+
+void TstRuntime::dobleDeTexto_data() {
+    QTest::addColumn<QVariant>("valor");
+    QTest::addColumn<bool>("coma"); // regional settings with a decimal comma
+    QTest::addColumn<bool>("valido");
+    QTest::addColumn<double>("numero");
+    QTest::newRow("texto con blancos") << QVariant(" 100 ") << false << true << 100.0;
+    QTest::newRow("punto") << QVariant("12.5") << true << true << 12.5;
+    QTest::newRow("coma regional") << QVariant("12,5") << true << true << 12.5;
+    QTest::newRow("separador de miles") << QVariant("1,000") << false << false << 0.0;
+    QTest::newRow("miles con punto") << QVariant("1.000,5") << true << false << 0.0;
+    QTest::newRow("logico") << QVariant(true) << false << false << 0.0;
+    QTest::newRow("infinito") << QVariant("1e999") << false << false << 0.0;
+    QTest::newRow("numero") << QVariant(-3.25) << false << true << -3.25;
+}
+
+void TstRuntime::dobleDeTexto() {
+    QFETCH(QVariant, valor);
+    QFETCH(bool, coma);
+    QFETCH(bool, valido);
+    QFETCH(double, numero);
+    QLocale::setDefault(coma ? QLocale(QLocale::Spanish, QLocale::Spain) : QLocale::c());
+    if (valido)
+        QCOMPARE(Doble(valor), numero);
+    else
+        QVERIFY_THROWS_EXCEPTION(Error, Doble(valor));
+    QLocale::setDefault(QLocale::c());
 }
 
 QTEST_MAIN(TstRuntime)

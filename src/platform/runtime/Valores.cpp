@@ -51,15 +51,20 @@ double Doble(const QVariant& valor) {
     double numero = 0;
     if (EsNumero(valor)) {
         numero = valor.toDouble(&ok);
-    } else if (valor.typeId() == QMetaType::Bool) {
-        numero = valor.toBool() ? -1 : 0;
-        ok = true;
-    } else {
+    } else if (valor.typeId() == QMetaType::QString || valor.typeId() == QMetaType::QByteArray) {
+        // The gateway writes numbers with a point; a text typed under the regional settings
+        // is read next. Group separators are refused: "1.000" must not become a thousand.
         const QString texto = valor.toString().trimmed();
-        numero = QLocale().toDouble(texto, &ok);
-        if (!ok)
-            numero = QLocale::c().toDouble(texto, &ok);
+        QLocale punto = QLocale::c();
+        punto.setNumberOptions(QLocale::RejectGroupSeparator);
+        numero = punto.toDouble(texto, &ok);
+        if (!ok) {
+            QLocale regional;
+            regional.setNumberOptions(QLocale::RejectGroupSeparator);
+            numero = regional.toDouble(texto, &ok);
+        }
     }
+    // Anything else (a truth value, a list) is not an amount.
     if (!ok || !std::isfinite(numero))
         throw Error(QStringLiteral("No coinciden los tipos: \"%1\" no es un número")
                         .arg(valor.toString().left(60)));
