@@ -17,6 +17,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <functional>
 
 using corvanta::ClienteServicio;
@@ -483,7 +485,14 @@ private slots:
         QCOMPARE(suma, double(n) * (n + 1) / 2);
     }
 
+    void ejecutable_data() {
+        QTest::addColumn<int>("senal");
+        QTest::newRow("SIGTERM") << int(SIGTERM);
+        QTest::newRow("SIGINT") << int(SIGINT);
+    }
+
     void ejecutable() {
+        QFETCH(int, senal);
         QProcess proceso;
         proceso.start(QStringLiteral(KD562_GATEWAY_SIM_EXE),
                       {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--catalogue"),
@@ -506,7 +515,7 @@ private slots:
         QCOMPARE(respuesta.Item("code").Valor().toString(), QStringLiteral("200"));
         QCOMPARE(respuesta.Item("result").Count(), mCatalogo.size());
 
-        proceso.terminate();
+        QCOMPARE(::kill(pid_t(proceso.processId()), senal), 0);
         QVERIFY(proceso.waitForFinished(10000));
         QCOMPARE(proceso.exitStatus(), QProcess::NormalExit);
         QCOMPARE(proceso.exitCode(), 0);

@@ -131,6 +131,10 @@ int main(int argc, char* argv[]) {
 
     // Blocked before the server's threads exist, so they inherit the mask and the signals
     // wait for sigwait below instead of interrupting a worker.
+    // A shell starts background jobs with SIGINT ignored, and an ignored signal never
+    // reaches sigwait: take the default disposition back first.
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
     sigset_t senales;
     sigemptyset(&senales);
     sigaddset(&senales, SIGINT);

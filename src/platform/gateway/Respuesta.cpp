@@ -40,15 +40,12 @@ Respuesta Respuesta::Item(const QString& clave) const {
                                    "el elemento es %2, no un objeto.")
                         .arg(clave, Naturaleza(mValor)));
     }
-    // toObject() shares the parsed data; only the looked-up value is handed on.
+    // toObject() and value() share the parsed data: a large list is never copied.
     const QJsonObject objeto = mValor.toObject();
-    const auto encontrado = objeto.constFind(clave);
-    if (encontrado == objeto.constEnd()) {
+    if (!objeto.contains(clave)) {
         throw Error(
             QStringLiteral("La respuesta del servicio no contiene el miembro «%1».").arg(clave));
     }
-    // value() hands the shared node on; converting the iterator's reference would go
-    // through QVariant and copy the whole list on every call.
     return Respuesta(objeto.value(clave));
 }
 
