@@ -1,5 +1,6 @@
 #include "SimuladorPasarela.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <pthread.h>
@@ -13,8 +14,9 @@
 namespace {
 
 constexpr const char* kPrograma = "kd562-gateway-sim";
-constexpr const char* kConValor[] = {"--port", "--catalogue",   "--user",     "--password",
-                                     "--code", "--http-status", "--delay-ms", "--oversize-mib"};
+constexpr const char* kConValor[] = {"--port",        "--catalogue",     "--user",
+                                     "--password",    "--password-file", "--code",
+                                     "--http-status", "--delay-ms",      "--oversize-mib"};
 
 void Uso() {
     std::fputs("Uso: kd562-gateway-sim [opciones]\n"
@@ -24,6 +26,8 @@ void Uso() {
                "  --catalogue FILE  lista JSON de servicios que se devuelve\n"
                "  --user U          usuario aceptado (junto con --password)\n"
                "  --password P      contraseña aceptada (junto con --user)\n"
+               "  --password-file F la contraseña, en la primera línea de F (no queda a la vista\n"
+               "                    en la lista de procesos)\n"
                "  --code VALUE      responde ese código con un mensaje y sin servicios\n"
                "  --code-as-text    envía el código como texto (\"200\") en vez de número\n"
                "  --http-status N   responde con ese estado HTTP (200-599)\n"
@@ -100,6 +104,15 @@ int main(int argc, char* argv[]) {
             configuracion.usuario = valor;
         } else if (opcion == QLatin1String("--password")) {
             configuracion.password = valor;
+        } else if (opcion == QLatin1String("--password-file")) {
+            QFile archivo(valor);
+            if (!archivo.open(QIODevice::ReadOnly)) {
+                return ArgumentoInvalido(
+                    QStringLiteral("no se pudo leer la contraseña de «%1»").arg(valor));
+            }
+            configuracion.password =
+                QString::fromUtf8(archivo.readLine()).remove(QLatin1Char('\n'));
+            configuracion.password.remove(QLatin1Char('\r'));
         } else if (opcion == QLatin1String("--code")) {
             if (valor.isEmpty()) {
                 return ArgumentoInvalido(invalido);

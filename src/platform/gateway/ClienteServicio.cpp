@@ -44,13 +44,6 @@ QString Segundos(long ms) {
     return QString::number(double(ms) / 1000.0, 'g', 6);
 }
 
-QString Naturaleza(const QJsonDocument& documento) {
-    if (documento.isArray()) {
-        return QStringLiteral("una lista");
-    }
-    return QStringLiteral("un valor simple");
-}
-
 } // namespace
 
 void IniciaRed() {
@@ -232,23 +225,10 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
                          .arg(estado));
     }
 
-    if (recepcion.cuerpo.trimmed().isEmpty()) {
-        return Falla(QStringLiteral("El servicio devolvió una respuesta vacía; se esperaba un "
-                                    "objeto JSON."));
+    QString motivo;
+    if (!Respuesta::Lee(recepcion.cuerpo, respuesta, motivo)) {
+        return Falla(motivo);
     }
-    QJsonParseError error;
-    const QJsonDocument documento = QJsonDocument::fromJson(recepcion.cuerpo, &error);
-    if (error.error != QJsonParseError::NoError) {
-        return Falla(QStringLiteral("La respuesta del servicio no es JSON válido (error en la "
-                                    "posición %1).")
-                         .arg(error.offset));
-    }
-    if (!documento.isObject()) {
-        return Falla(QStringLiteral("La respuesta del servicio no es un objeto JSON: se recibió "
-                                    "%1.")
-                         .arg(Naturaleza(documento)));
-    }
-    respuesta = Respuesta(QJsonValue(documento.object()));
     return true;
 }
 

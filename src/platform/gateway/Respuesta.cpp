@@ -3,6 +3,7 @@
 #include "runtime/Error.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <utility>
 
@@ -33,6 +34,30 @@ QString Naturaleza(const QJsonValue& valor) {
 } // namespace
 
 Respuesta::Respuesta(QJsonValue valor) : mValor(std::move(valor)) {}
+
+bool Respuesta::Lee(const QByteArray& cuerpo, Respuesta& respuesta, QString& motivo) {
+    if (cuerpo.trimmed().isEmpty()) {
+        motivo = QStringLiteral("El servicio devolvió una respuesta vacía; se esperaba un objeto "
+                                "JSON.");
+        return false;
+    }
+    QJsonParseError error;
+    const QJsonDocument documento = QJsonDocument::fromJson(cuerpo, &error);
+    if (error.error != QJsonParseError::NoError) {
+        motivo = QStringLiteral("La respuesta del servicio no es JSON válido (error en la "
+                                "posición %1).")
+                     .arg(error.offset);
+        return false;
+    }
+    if (!documento.isObject()) {
+        motivo = QStringLiteral("La respuesta del servicio no es un objeto JSON: se recibió %1.")
+                     .arg(documento.isArray() ? QStringLiteral("una lista")
+                                              : QStringLiteral("un valor simple"));
+        return false;
+    }
+    respuesta = Respuesta(QJsonValue(documento.object()));
+    return true;
+}
 
 Respuesta Respuesta::Item(const QString& clave) const {
     if (!mValor.isObject()) {

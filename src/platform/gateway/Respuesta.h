@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QJsonValue>
 #include <QString>
 #include <QVariant>
@@ -12,6 +13,10 @@ class Respuesta {
 public:
     Respuesta() = default;
     explicit Respuesta(QJsonValue valor);
+
+    // Reads a reply body, which must be one JSON object. False, with a Spanish reason in
+    // motivo and respuesta untouched, for anything else.
+    static bool Lee(const QByteArray& cuerpo, Respuesta& respuesta, QString& motivo);
 
     // Member of an object; a missing member is an error.
     Respuesta Item(const QString& clave) const;
