@@ -15,16 +15,19 @@ const QStringList& Nombres() {
 }
 
 bool Existe(corvanta::Connection& cnn, const QString& tabla) {
-    return !cnn.Ejecuta(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                       "lower(name) = lower(?)"),
-                        {tabla})
-                .Eof();
+    const QString sql =
+        cnn.motor() == corvanta::Motor::Sqlite
+            ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                             "lower(name) = lower(?)")
+            : QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                             "table_schema = current_schema() AND lower(table_name) = lower(?)");
+    return !cnn.Ejecuta(sql, {tabla}).Eof();
 }
 
 } // namespace
 
-QStringList DefinicionTablas(const corvanta::Connection& /*cnn*/) {
-    return {
+QStringList DefinicionTablas(const corvanta::Connection& cnn) {
+    QStringList sentencias = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Configuracion ("
                        "Psc_URL TEXT, "
                        "Psc_Usuario TEXT, "
@@ -70,6 +73,12 @@ QStringList DefinicionTablas(const corvanta::Connection& /*cnn*/) {
                        "Oper_Ult_Modif TEXT, "
                        "Fecha_Ult_Modif DATETIME)"),
     };
+    if (cnn.motor() == corvanta::Motor::PostgreSql) {
+        // The same tables in PostgreSQL's types.
+        sentencias.replaceInStrings(QStringLiteral(" REAL"), QStringLiteral(" DOUBLE PRECISION"));
+        sentencias.replaceInStrings(QStringLiteral(" DATETIME"), QStringLiteral(" TIMESTAMP"));
+    }
+    return sentencias;
 }
 
 void CreaTablas(corvanta::Connection& cnn) {

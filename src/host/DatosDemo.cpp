@@ -18,6 +18,8 @@ int AgregaProductosDemo(corvanta::Connection& cnn) {
         {"CAF200", "Cafe soluble 200 g", 96},
     };
     int agregados = 0;
+    const QString fecha =
+        cnn.Execute(corvanta::SentenciaFechaServidor(cnn.motor())).Fields(0).toString();
     cnn.BeginTrans();
     try {
         for (const Producto& p : productos) {
@@ -29,10 +31,9 @@ int AgregaProductosDemo(corvanta::Connection& cnn) {
                 continue;
             cnn.Ejecuta(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, "
                                        "Pr_Descripcion_Corta, Pr_Precio, Pr_Grupo, Oper_Alta, "
-                                       "Fecha_Alta) VALUES (?, ?, ?, ?, 'ABARROTES', 'DEMO', "
-                                       "datetime('now', 'localtime'))"),
+                                       "Fecha_Alta) VALUES (?, ?, ?, ?, 'ABARROTES', 'DEMO', ?)"),
                         {QString::fromUtf8(p.clave), QString::fromUtf8(p.descripcion),
-                         QString::fromUtf8(p.descripcion).left(30), p.precio});
+                         QString::fromUtf8(p.descripcion).left(30), p.precio, fecha});
             ++agregados;
         }
         cnn.CommitTrans();

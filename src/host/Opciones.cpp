@@ -21,7 +21,9 @@ QString Uso() {
         "  account [--url URL] --user USUARIO [--password-stdin]\n"
         "                            guarda la cuenta de la pasarela (\"Configurar cuenta\")\n"
         "  show                      abre la pantalla en una ventana\n"
-        "--db acepta sqlite:RUTA (por omisión sqlite:corvanta.db).\n");
+        "--db acepta sqlite:RUTA (por omisión sqlite:corvanta.db) o\n"
+        "postgresql://USUARIO@SERVIDOR[:PUERTO]/BASE; la contraseña de PostgreSQL se toma de\n"
+        "PGPASSWORD o de ~/.pgpass.\n");
 }
 
 Opciones LeeOpciones(const QStringList& argumentos) {

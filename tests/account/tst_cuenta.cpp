@@ -3,6 +3,7 @@
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "runtime/Cifrado.h"
+#include "runtime/Valores.h"
 
 #include <QTimer>
 #include <QToolButton>
@@ -65,7 +66,7 @@ QVariantList Fila(prueba::BaseTemporal& base, const QString& usuario) {
     QVariantList fila;
     if (!rs.Eof())
         for (int i = 0; i < rs.FieldCount(); ++i)
-            fila.append(rs.Fields(i));
+            fila.append(Concatena(rs.Fields(i)));
     return fila;
 }
 
@@ -322,9 +323,18 @@ void TstCuenta::guardaFilaContada() {
 
 void TstCuenta::guardadoFallidoNoCierra() {
     prueba::BaseTemporal base;
-    base.Ejecuta(QStringLiteral("CREATE TRIGGER falla BEFORE INSERT ON "
-                                "Pos_Servicio_Configuracion BEGIN SELECT RAISE(ABORT, 'disco "
-                                "lleno'); END"));
+    // The engine refuses the row: a trigger in each engine's own language.
+    if (prueba::EsPostgreSql()) {
+        base.Ejecuta(QStringLiteral("CREATE FUNCTION falla() RETURNS trigger AS $$ BEGIN RAISE "
+                                    "EXCEPTION 'disco lleno'; END $$ LANGUAGE plpgsql"));
+        base.Ejecuta(QStringLiteral("CREATE TRIGGER falla BEFORE INSERT ON "
+                                    "Pos_Servicio_Configuracion FOR EACH ROW EXECUTE FUNCTION "
+                                    "falla()"));
+    } else {
+        base.Ejecuta(QStringLiteral("CREATE TRIGGER falla BEFORE INSERT ON "
+                                    "Pos_Servicio_Configuracion BEGIN SELECT RAISE(ABORT, 'disco "
+                                    "lleno'); END"));
+    }
     bool abierto = false;
     QString url;
     ConDialogo(QString(), [&] {

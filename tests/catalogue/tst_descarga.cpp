@@ -6,6 +6,7 @@
 #include "forms/PunteroRaton.h"
 #include "runtime/Cifrado.h"
 #include "runtime/Error.h"
+#include "runtime/Valores.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -64,7 +65,7 @@ struct Tienda {
         for (; !rs.Eof(); rs.MoveNext())
             filas.append(rs.Fields(0).toString());
         Recordset productos = base.Cnn().Execute(QStringLiteral(
-            "SELECT Pr_Cve_Producto || '|' || IFNULL(Pr_Descripcion, '') FROM Producto ORDER "
+            "SELECT Pr_Cve_Producto || '|' || COALESCE(Pr_Descripcion, '') FROM Producto ORDER "
             "BY 1"));
         for (; !productos.Eof(); productos.MoveNext())
             filas.append(productos.Fields(0).toString());
@@ -355,11 +356,13 @@ void TstDescarga::codigoAceptado() {
                                        "Pr_Cve_Producto = '200TELE'"))
                  .toString(),
              QStringLiteral("200TLV"));
-    QCOMPARE(tienda.base
-                 .Valor(QStringLiteral("SELECT Pr_Codigo1 || Pr_Codigo2 || Pr_Valor1 FROM "
-                                       "Producto WHERE Pr_Cve_Producto = '100ASL'"))
-                 .toString(),
-             QStringLiteral("99SR-1.0"));
+    Recordset producto = tienda.base.Cnn().Execute(QStringLiteral(
+        "SELECT Pr_Codigo1, Pr_Codigo2, Pr_Valor1, Pr_Valor4 FROM Producto WHERE Pr_Cve_Producto "
+        "= '100ASL'"));
+    QCOMPARE(producto.Fields(0).toString(), QStringLiteral("99"));
+    QCOMPARE(producto.Fields(1).toString(), QStringLiteral("SR"));
+    QCOMPARE(producto.Fields(2).toDouble(), -1.0);
+    QCOMPARE(producto.Fields(3).toDouble(), -1.0);
 }
 
 void TstDescarga::resultadoVacioRevierte() {
@@ -435,12 +438,12 @@ void TstDescarga::productoExistenteSeActualiza() {
     QCOMPARE(tienda.base.Entero(QStringLiteral("SELECT COUNT(*) FROM Producto WHERE "
                                                "Pr_Cve_Producto = '100ASL'")),
              1);
-    QCOMPARE(tienda.base
-                 .Valor(QStringLiteral("SELECT Pr_Descripcion || '|' || Oper_Alta || '|' "
-                                       "|| Fecha_Alta FROM Producto WHERE "
-                                       "Pr_Cve_Producto = '100ASL'"))
-                 .toString(),
-             QStringLiteral("Paquete Amigo Sin Limite|ANT|2020-01-01T00:00:00"));
+    Recordset actualizado = tienda.base.Cnn().Execute(QStringLiteral(
+        "SELECT Pr_Descripcion, Oper_Alta, Fecha_Alta FROM Producto WHERE Pr_Cve_Producto = "
+        "'100ASL'"));
+    QCOMPARE(Texto(actualizado.Fields(0)), QStringLiteral("Paquete Amigo Sin Limite"));
+    QCOMPARE(Texto(actualizado.Fields(1)), QStringLiteral("ANT"));
+    QCOMPARE(Texto(actualizado.Fields(2)), QStringLiteral("2020-01-01T00:00:00"));
     // A key that differs only in case is another product.
     QCOMPARE(tienda.base.Entero(QStringLiteral("SELECT COUNT(*) FROM Producto WHERE "
                                                "Pr_Cve_Producto IN ('200tele', '200TELE')")),

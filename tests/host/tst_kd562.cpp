@@ -1,3 +1,4 @@
+#include "BaseNueva.h"
 #include "BaseTemporal.h"
 #include "SimuladorPasarela.h"
 #include "forms/CargaModulo.h"
@@ -25,7 +26,7 @@ struct Corrida {
 
 class Kd562 {
 public:
-    Kd562() { mDb = QStringLiteral("sqlite:") + mCarpeta.filePath(QStringLiteral("tienda.db")); }
+    Kd562() : mDb(mBase.Url()) {}
 
     Corrida Corre(QStringList argumentos, const QByteArray& entrada = {},
                   const QString& db = QString()) {
@@ -34,7 +35,7 @@ public:
         argumentos.prepend(QStringLiteral("CAJA9"));
         argumentos.prepend(QStringLiteral("--operator"));
         QProcess proceso;
-        proceso.setWorkingDirectory(mCarpeta.path());
+        proceso.setWorkingDirectory(mBase.Carpeta());
         proceso.start(QStringLiteral(KD562_EXE), argumentos);
         if (!proceso.waitForStarted())
             return {};
@@ -47,11 +48,10 @@ public:
                 QString::fromUtf8(proceso.readAllStandardError())};
     }
     QString Db() const { return mDb; }
-    QString Ruta() const { return mCarpeta.filePath(QStringLiteral("tienda.db")); }
-    QString Carpeta() const { return mCarpeta.path(); }
+    QString Carpeta() const { return mBase.Carpeta(); }
 
 private:
-    QTemporaryDir mCarpeta;
+    prueba::BaseNueva mBase;
     QString mDb;
     QStringList mLineas;
 };
@@ -71,8 +71,8 @@ QJsonArray Catalogo() {
     return catalogo;
 }
 
-qlonglong Cuenta(const QString& ruta, const QString& sql) {
-    auto cnn = Connection::Abre(QStringLiteral("sqlite:") + ruta);
+qlonglong Cuenta(const QString& db, const QString& sql) {
+    auto cnn = Connection::Abre(db);
     Recordset rs = cnn->Execute(sql);
     return rs.Fields(0).toLongLong();
 }
@@ -159,16 +159,16 @@ void TstKd562::moduloAusente() {
 void TstKd562::initDemoNoSobrescribe() {
     Kd562 kd;
     QCOMPARE(kd.Corre({QStringLiteral("init"), QStringLiteral("--demo")}).salida, 0);
-    QVERIFY(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto")) > 0);
-    const qlonglong productos = Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto"));
+    QVERIFY(Cuenta(kd.Db(), QStringLiteral("SELECT COUNT(*) FROM Producto")) > 0);
+    const qlonglong productos = Cuenta(kd.Db(), QStringLiteral("SELECT COUNT(*) FROM Producto"));
     {
         auto cnn = Connection::Abre(kd.Db());
         cnn->Execute(QStringLiteral("UPDATE Producto SET Pr_Descripcion = 'mio'"));
     }
     QCOMPARE(kd.Corre({QStringLiteral("init"), QStringLiteral("--demo")}).salida, 0);
-    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto")), productos);
-    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Producto WHERE "
-                                              "Pr_Descripcion <> 'mio'")),
+    QCOMPARE(Cuenta(kd.Db(), QStringLiteral("SELECT COUNT(*) FROM Producto")), productos);
+    QCOMPARE(Cuenta(kd.Db(), QStringLiteral("SELECT COUNT(*) FROM Producto WHERE "
+                                            "Pr_Descripcion <> 'mio'")),
              0);
 }
 
@@ -247,8 +247,7 @@ void TstKd562::cuentaRechazada() {
     QCOMPARE(c.salida, 1);
     QVERIFY(c.errores.contains(QStringLiteral("Debe especificar un valor en el campo URL WS")));
     QVERIFY(c.errores.contains(QStringLiteral("ERR-ID:7500016")));
-    QCOMPARE(Cuenta(kd.Ruta(), QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")),
-             0);
+    QCOMPARE(Cuenta(kd.Db(), QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")), 0);
 }
 
 void TstKd562::descargaFallida() {

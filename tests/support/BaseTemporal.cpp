@@ -9,9 +9,7 @@ namespace prueba {
 
 BaseTemporal::BaseTemporal(const QString& operador)
     : mMensajes(std::make_shared<corvanta::MensajesGrabados>()) {
-    mRuta = mCarpeta.filePath(QStringLiteral("corvanta.db"));
-    mUrl = QStringLiteral("sqlite:") + mRuta;
-    corvanta::Sesion::Configura(mUrl, operador, mMensajes);
+    corvanta::Sesion::Configura(mBase.Url(), operador, mMensajes);
     kd562::CreaTablas(corvanta::Sesion::Conexion());
 }
 
@@ -24,7 +22,12 @@ corvanta::Connection& BaseTemporal::Cnn() {
 }
 
 void BaseTemporal::Ejecuta(const QString& sql, const QVariantList& parametros) {
-    Cnn().Ejecuta(sql, parametros);
+    // Statements with no values (DDL, triggers) run as they are; PostgreSQL cannot prepare
+    // them.
+    if (parametros.isEmpty())
+        Cnn().Execute(sql);
+    else
+        Cnn().Ejecuta(sql, parametros);
 }
 
 QVariant BaseTemporal::Valor(const QString& sql, const QVariantList& parametros) {
@@ -37,7 +40,7 @@ qlonglong BaseTemporal::Entero(const QString& sql, const QVariantList& parametro
 }
 
 std::unique_ptr<corvanta::Connection> BaseTemporal::OtraConexion() const {
-    return corvanta::Connection::Abre(mUrl);
+    return corvanta::Connection::Abre(mBase.Url());
 }
 
 void BaseTemporal::AgregaCuenta(const QString& url, const QString& usuario,

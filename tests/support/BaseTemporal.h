@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BaseNueva.h"
 #include "runtime/Connection.h"
 #include "runtime/MensajesGrabados.h"
 
@@ -10,15 +11,14 @@
 
 namespace prueba {
 
-// A fresh SQLite file with the module's tables, installed as the session's database, and
-// a recording message service.
+// A fresh database with the module's tables, installed as the session's database, and a
+// recording message service. SQLite, or PostgreSQL when the tests run on it (BaseNueva).
 class BaseTemporal {
 public:
     explicit BaseTemporal(const QString& operador = QStringLiteral("OPER01"));
     ~BaseTemporal();
 
-    QString Url() const { return mUrl; }
-    QString Ruta() const { return mRuta; }
+    QString Url() const { return mBase.Url(); }
     corvanta::MensajesGrabados& Mensajes() { return *mMensajes; }
     corvanta::Connection& Cnn();
     void Ejecuta(const QString& sql, const QVariantList& parametros = {});
@@ -34,9 +34,7 @@ public:
                         const QString& tipo = QStringLiteral("01"));
 
 private:
-    QTemporaryDir mCarpeta;
-    QString mRuta;
-    QString mUrl;
+    BaseNueva mBase;
     std::shared_ptr<corvanta::MensajesGrabados> mMensajes;
 };
 

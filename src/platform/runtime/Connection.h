@@ -15,7 +15,9 @@ namespace corvanta {
 // Recordsets; driver errors are thrown with the driver's own message.
 class Connection {
 public:
-    // "sqlite:PATH" (":memory:" allowed). Throws Error with a one-line reason.
+    // "sqlite:PATH" (":memory:" allowed) or "postgresql://USER@HOST[:PORT]/DBNAME"
+    // (optionally "?schema=NAME"); a PostgreSQL password comes from PGPASSWORD or
+    // ~/.pgpass, never from the address. Throws Error with a one-line reason.
     static std::unique_ptr<Connection> Abre(const QString& url);
     ~Connection();
     Connection(const Connection&) = delete;
@@ -45,7 +47,9 @@ public:
 
 private:
     Connection(QString url, Motor motor, QString nombre);
-    Recordset Lee(class QSqlQuery& consulta);
+    static std::unique_ptr<Connection> AbrePostgreSql(const QString& url);
+    Recordset Lee(class QSqlQuery& consulta, const QString& sql);
+    void EjecutaControl(const QString& sql);
 
     QString mUrl;
     Motor mMotor;

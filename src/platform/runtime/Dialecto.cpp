@@ -1,5 +1,7 @@
 #include "runtime/Dialecto.h"
 
+#include <QHash>
+
 namespace corvanta {
 
 namespace {
@@ -55,8 +57,53 @@ QString TraduceSQL(Motor motor, const QString& sql) {
     case Motor::Sqlite:
         // SQLite reads ISNULL as a postfix operator; its two-argument form is IFNULL.
         return ReemplazaFuncion(sql, QStringLiteral("ISNULL"), QStringLiteral("IFNULL"));
+    case Motor::PostgreSql:
+        return ReemplazaFuncion(sql, QStringLiteral("ISNULL"), QStringLiteral("COALESCE"));
     }
     return sql;
+}
+
+QString SentenciaFechaServidor(Motor motor) {
+    switch (motor) {
+    case Motor::Sqlite:
+        return QStringLiteral("SELECT strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')");
+    case Motor::PostgreSql:
+        return QStringLiteral("SELECT to_char(LOCALTIMESTAMP, 'YYYY-MM-DD\"T\"HH24:MI:SS')");
+    }
+    return QString();
+}
+
+QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql) {
+    // Every name written outside quotes, by its lower-case form; the first spelling wins.
+    QHash<QString, QString> escritos;
+    QChar comilla;
+    QString palabra;
+    auto cierra = [&] {
+        if (!palabra.isEmpty() && !escritos.contains(palabra.toLower()))
+            escritos.insert(palabra.toLower(), palabra);
+        palabra.clear();
+    };
+    for (const QChar c : sql) {
+        if (!comilla.isNull()) {
+            if (c == comilla)
+                comilla = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            cierra();
+            comilla = c;
+        } else if (EsIdentificador(c)) {
+            palabra.append(c);
+        } else {
+            cierra();
+        }
+    }
+    cierra();
+    QStringList nombres;
+    nombres.reserve(campos.size());
+    for (const QString& campo : campos)
+        nombres.append(escritos.value(campo.toLower(), campo));
+    return nombres;
 }
 
 } // namespace corvanta

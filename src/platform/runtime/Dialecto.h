@@ -1,14 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace corvanta {
 
-enum class Motor { Sqlite };
+enum class Motor { Sqlite, PostgreSql };
 
 // Screens write SQL Server's dialect; this makes a statement run on the connected engine
 // while touching nothing inside quoted text.
 QString TraduceSQL(Motor motor, const QString& sql);
+
+// The statement that reads the server's local date and time as yyyy-MM-ddTHH:mm:ss.
+QString SentenciaFechaServidor(Motor motor);
+
+// Field names as the statement spelled them. PostgreSQL folds unquoted names to lower case;
+// the names a screen shows (its aliases) must read as written.
+QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql);
 
 // Replaces the function-call form NAME( (any case, optional blanks before the parenthesis)
 // by REEMPLAZO( outside quoted text and identifiers.

@@ -53,8 +53,8 @@ QString Funciones::Busqueda(const QString& tabla, const QString& columnaBusca, c
 }
 
 QDateTime Funciones::FechaServidor() {
-    Recordset rs = Sesion::Conexion().Execute(
-        QStringLiteral("SELECT strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')"));
+    Connection& cnn = Sesion::Conexion();
+    Recordset rs = cnn.Execute(SentenciaFechaServidor(cnn.motor()));
     const QDateTime fecha = QDateTime::fromString(Texto(rs.Fields(0)), Qt::ISODate);
     if (!fecha.isValid())
         throw Error(QStringLiteral("El servidor devolvió una fecha no válida"));

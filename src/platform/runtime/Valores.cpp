@@ -2,6 +2,7 @@
 
 #include "runtime/Error.h"
 
+#include <QDateTime>
 #include <cmath>
 
 namespace corvanta {
@@ -37,6 +38,9 @@ QString Texto(const QVariant& valor) {
         throw UsoDeNull();
     if (valor.typeId() == QMetaType::Double || valor.typeId() == QMetaType::Float)
         return FormatoGeneral(valor.toDouble());
+    // Engines with a date type hand back dates; they read as the suite writes them.
+    if (valor.typeId() == QMetaType::QDateTime)
+        return valor.toDateTime().toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss"));
     return valor.toString();
 }
 
