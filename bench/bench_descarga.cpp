@@ -18,6 +18,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUrl>
+#include <QUrlQuery>
 #include <cstdio>
 
 using namespace corvanta;
@@ -52,15 +54,14 @@ struct Fases {
     double consulta = 0, reescritura = 0, mapeo = 0, lista = 0, total = 0;
 };
 
-Fases MideScreen(int n, const QString& carpeta) {
+Fases MideScreen(int n, const QString& url) {
     simulador::Configuracion configuracion;
     configuracion.catalogo = Catalogo(n);
     simulador::SimuladorPasarela simulador(configuracion);
     simulador.Inicia();
 
     auto mensajes = std::make_shared<MensajesGrabados>();
-    Sesion::Configura(QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta).arg(n),
-                      QStringLiteral("BENCH"), mensajes);
+    Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
     kd562::CreaTablas(Sesion::Conexion());
     Cifrado cifrado;
     cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
@@ -103,14 +104,27 @@ Fases MideScreen(int n, const QString& carpeta) {
     return f;
 }
 
-double MidePiso(int n, const QString& carpeta) {
-    auto cnn = Connection::Abre(QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta).arg(n));
+// The same rows with prepared statements in one transaction, on a database of its own.
+double MidePiso(int n, const QString& url) {
+    auto cnn = Connection::Abre(url);
     kd562::CreaTablas(*cnn);
     cnn.reset();
-    QSqlDatabase base =
-        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("piso"));
-    base.setDatabaseName(QStringLiteral("%1/piso-%2.db").arg(carpeta).arg(n));
-    base.open();
+    QSqlDatabase base;
+    if (url.startsWith(QStringLiteral("sqlite:"))) {
+        base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("piso"));
+        base.setDatabaseName(url.mid(7));
+        base.open();
+    } else {
+        const QUrl direccion(url);
+        base = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("piso"));
+        base.setHostName(direccion.host());
+        base.setPort(direccion.port(5432));
+        base.setUserName(direccion.userName());
+        base.setDatabaseName(direccion.path().mid(1));
+        base.open();
+        QSqlQuery(base).exec(QStringLiteral("SET search_path TO ") +
+                             QUrlQuery(direccion).queryItemValue(QStringLiteral("schema")));
+    }
     QElapsedTimer reloj;
     reloj.start();
     base.transaction();
@@ -121,7 +135,7 @@ double MidePiso(int n, const QString& carpeta) {
             "Psp_Grupo, Psp_Monto, Psp_Observacion, Pr_Cve_Producto) VALUES (?, ?, '01', ?, ?, "
             "?, '')"));
         QSqlQuery producto(base);
-        producto.prepare(QStringLiteral("INSERT OR REPLACE INTO Producto (Pr_Cve_Producto, "
+        producto.prepare(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, "
                                         "Pr_Descripcion) VALUES (?, ?)"));
         QSqlQuery update(base);
         update.prepare(QStringLiteral("UPDATE Pos_Servicio_Producto SET Pr_Cve_Producto = ? "
@@ -171,14 +185,36 @@ int main(int argc, char** argv) {
             tamanos.append(QString::fromLatin1(argv[i]).toInt());
     }
     QTemporaryDir carpeta;
-    std::printf("%9s %9s %11s %9s %9s %9s %9s\n", "servicios", "consulta", "reescritura", "mapeo",
-                "lista", "total", "piso");
+    // With KD562_PG_URL (a PostgreSQL server, as scripts/pg-servidor gives) the same sizes run
+    // there too, each in schemas of their own.
+    const QString servidor = qEnvironmentVariable("KD562_PG_URL");
+    std::printf("%-10s %9s %9s %11s %9s %9s %9s %9s\n", "motor", "servicios", "consulta",
+                "reescritura", "mapeo", "lista", "total", "piso");
     for (int n : tamanos) {
-        const Fases f = MideScreen(n, carpeta.path());
-        const double piso = MidePiso(n, carpeta.path());
-        std::printf("%9d %9.3f %11.3f %9.3f %9.3f %9.3f %9.3f\n", n, f.consulta, f.reescritura,
-                    f.mapeo, f.lista, f.total, piso);
-        std::fflush(stdout);
+        QList<std::pair<QString, QStringList>> motores = {
+            {QStringLiteral("sqlite"),
+             {QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta.path()).arg(n),
+              QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta.path()).arg(n)}}};
+        if (!servidor.isEmpty()) {
+            auto admin = Connection::Abre(servidor);
+            QStringList urls;
+            for (const QString& esquema :
+                 {QStringLiteral("bench_%1").arg(n), QStringLiteral("piso_%1").arg(n)}) {
+                admin->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(esquema));
+                admin->Execute(QStringLiteral("CREATE SCHEMA %1").arg(esquema));
+                QUrl url(servidor);
+                url.setQuery(QStringLiteral("schema=") + esquema);
+                urls.append(url.toString());
+            }
+            motores.append({QStringLiteral("postgresql"), urls});
+        }
+        for (const auto& [motor, urls] : motores) {
+            const Fases f = MideScreen(n, urls.at(0));
+            const double piso = MidePiso(n, urls.at(1));
+            std::printf("%-10s %9d %9.3f %11.3f %9.3f %9.3f %9.3f %9.3f\n", qPrintable(motor), n,
+                        f.consulta, f.reescritura, f.mapeo, f.lista, f.total, piso);
+            std::fflush(stdout);
+        }
     }
     return 0;
 }

@@ -109,12 +109,16 @@ std::unique_ptr<Connection> Connection::AbrePostgreSql(const QString& url) {
         throw Error(QStringLiteral("El servidor PostgreSQL tiene standard_conforming_strings "
                                    "desactivado; actívelo para usar esta base de datos"));
     consulta.finish();
+    // The server's notices ("skipping", "drop cascades") are not messages for the user.
+    if (!consulta.exec(QStringLiteral("SET client_min_messages TO warning")))
+        throw Error(MensajeDriver(consulta.lastError()));
     if (!esquema.isEmpty() && !consulta.exec(QStringLiteral("SET search_path TO %1").arg(esquema)))
         throw Error(MensajeDriver(consulta.lastError()));
     return cnn;
 }
 
 Connection::~Connection() {
+    mPreparadas.clear();
     // Closing a PostgreSQL session rolls its transaction back by itself.
     if (mBase.isOpen() && mEnTransaccion && mMotor == Motor::Sqlite)
         mBase.rollback();
@@ -124,6 +128,7 @@ Connection::~Connection() {
 }
 
 Recordset Connection::Lee(QSqlQuery& consulta, const QString& sql) {
+    mFilasAfectadas = consulta.numRowsAffected();
     if (!consulta.isSelect()) {
         consulta.finish();
         return Recordset();
@@ -161,15 +166,23 @@ Recordset Connection::Execute(const QString& sql, int /*opciones*/) {
 }
 
 Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros) {
-    QSqlQuery consulta(mBase);
-    consulta.setForwardOnly(true);
-    if (!consulta.prepare(sql))
-        throw Error(MensajeDriver(consulta.lastError()));
-    for (const QVariant& valor : parametros)
-        consulta.addBindValue(valor);
-    if (!consulta.exec())
-        throw Error(MensajeDriver(consulta.lastError()));
-    return Lee(consulta, sql);
+    // The library runs the same few statements once per row of a catalogue: each is prepared
+    // once per connection and reused.
+    std::unique_ptr<QSqlQuery>& consulta = mPreparadas[sql];
+    if (!consulta) {
+        consulta = std::make_unique<QSqlQuery>(mBase);
+        consulta->setForwardOnly(true);
+        if (!consulta->prepare(sql)) {
+            const QString motivo = MensajeDriver(consulta->lastError());
+            mPreparadas.erase(sql);
+            throw Error(motivo);
+        }
+    }
+    for (int i = 0; i < parametros.size(); ++i)
+        consulta->bindValue(i, parametros.at(i));
+    if (!consulta->exec())
+        throw Error(MensajeDriver(consulta->lastError()));
+    return Lee(*consulta, sql);
 }
 
 void Connection::setEsperaMs(int milisegundos) {

@@ -4,10 +4,12 @@
 #include "runtime/Recordset.h"
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 
 namespace corvanta {
 
@@ -27,6 +29,8 @@ public:
     Recordset Execute(const QString& sql, int opciones = -1);
     // For the suite's own library code: a statement with positional '?' parameters.
     Recordset Ejecuta(const QString& sql, const QVariantList& parametros);
+    // Rows written by the last INSERT, UPDATE or DELETE.
+    int FilasAfectadas() const { return mFilasAfectadas; }
 
     // How long a statement waits for a database that another connection holds (5 s unless
     // changed).
@@ -57,6 +61,8 @@ private:
     QSqlDatabase mBase;
     bool mEnTransaccion = false;
     std::function<void(const QString&)> mObservador;
+    std::unordered_map<QString, std::unique_ptr<class QSqlQuery>> mPreparadas;
+    int mFilasAfectadas = 0;
 };
 
 } // namespace corvanta

@@ -73,6 +73,16 @@ QString SentenciaFechaServidor(Motor motor) {
     return QString();
 }
 
+QString ExpresionFechaServidor(Motor motor) {
+    switch (motor) {
+    case Motor::Sqlite:
+        return QStringLiteral("strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')");
+    case Motor::PostgreSql:
+        return QStringLiteral("date_trunc('second', LOCALTIMESTAMP)");
+    }
+    return QString();
+}
+
 QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql) {
     // Every name written outside quotes, by its lower-case form; the first spelling wins.
     QHash<QString, QString> escritos;

@@ -14,6 +14,9 @@ QString TraduceSQL(Motor motor, const QString& sql);
 // The statement that reads the server's local date and time as yyyy-MM-ddTHH:mm:ss.
 QString SentenciaFechaServidor(Motor motor);
 
+// An expression for the server's local date and time, to write into a date column.
+QString ExpresionFechaServidor(Motor motor);
+
 // Field names as the statement spelled them. PostgreSQL folds unquoted names to lower case;
 // the names a screen shows (its aliases) must read as written.
 QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql);
