@@ -1,5 +1,6 @@
 #include "account/frmConfiguracion.h"
 
+#include "component/EsquemaColores.h"
 #include "component/Publico.h"
 #include "forms/Manejador.h"
 #include "forms/Twips.h"
@@ -111,23 +112,7 @@ void frmConfiguracion::CreaControles(QWidget* ventana) {
     QWidget::setTabOrder(txtUsuario, txtPassword);
 
     colorQIX = new ColorQIX(ventana);
-    colorQIX->Fija(QStringLiteral("backcolor"), QColor(245, 245, 245));
-    colorQIX->Fija(QStringLiteral("enablecolor"), QColor(255, 255, 255));
-    colorQIX->Fija(QStringLiteral("disablecolor"), QColor(224, 224, 224));
-    colorQIX->Fija(QStringLiteral("focuscolor"), QColor(255, 255, 255));
-    colorQIX->Fija(QStringLiteral("labelfontsize"), 8.25);
-    colorQIX->Fija(QStringLiteral("textfontsize"), 8.25);
-    colorQIX->Fija(QStringLiteral("calendarbackcolor"), QColor(255, 255, 192));
-    colorQIX->Fija(QStringLiteral("calendarforecolor"), QColor(0, 0, 128));
-    colorQIX->Fija(QStringLiteral("calendartitlebackcolor"), QColor(137, 177, 201));
-    colorQIX->Fija(QStringLiteral("calendartitleforecolor"), QColor(255, 255, 255));
-    colorQIX->Fija(QStringLiteral("calendartrailingforecolor"), QColor(0, 83, 138));
-    colorQIX->Fija(QStringLiteral("dbgridbackcolor"), QColor(255, 255, 192));
-    colorQIX->Fija(QStringLiteral("dbgridbackcoloreven"), QColor(255, 255, 255));
-    colorQIX->Fija(QStringLiteral("dbgridbackcolorodd"), QColor(255, 255, 255));
-    colorQIX->Fija(QStringLiteral("menubackcolor"), QColor(179, 204, 221));
-    colorQIX->Fija(QStringLiteral("menufontbackcolor"), QColor(245, 236, 203));
-    colorQIX->Fija(QStringLiteral("menuselbackcolor"), QColor(226, 213, 156));
+    FijaEsquemaColores(*colorQIX);
 }
 
 void frmConfiguracion::Form_Load() {

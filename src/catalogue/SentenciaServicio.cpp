@@ -1,5 +1,6 @@
 #include "catalogue/SentenciaServicio.h"
 
+#include "runtime/Error.h"
 #include "runtime/Valores.h"
 
 using corvanta::Comillas;
@@ -10,7 +11,13 @@ namespace kd562 {
 namespace {
 
 QString TextoDe(const corvanta::Respuesta& elemento, const char* campo) {
-    return Comillas(Concatena(elemento.Item(campo).Valor()));
+    const QString texto = Concatena(elemento.Item(campo).Valor());
+    // The database keeps Unicode; a broken character could not be stored as it came.
+    if (!corvanta::EsUnicodeValido(texto))
+        throw corvanta::Error(QStringLiteral("El campo %1 de un servicio de la respuesta trae un "
+                                             "carácter Unicode incompleto")
+                                  .arg(QString::fromLatin1(campo)));
+    return Comillas(texto);
 }
 
 } // namespace

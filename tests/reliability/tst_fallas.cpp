@@ -53,19 +53,10 @@ struct Tienda {
     }
     // Everything the download may touch, row by row.
     QString Estado() {
-        QStringList filas;
-        for (const char* sql :
-             {"SELECT * FROM Pos_Servicio_Producto ORDER BY Psp_Cve_Producto, Psp_Monto",
-              "SELECT * FROM Producto ORDER BY Pr_Cve_Producto"}) {
-            Recordset rs = base.Cnn().Execute(QString::fromLatin1(sql));
-            for (; !rs.Eof(); rs.MoveNext()) {
-                QStringList celdas;
-                for (int c = 0; c < rs.FieldCount(); ++c)
-                    celdas.append(Concatena(rs.Fields(c)));
-                filas.append(celdas.join(QLatin1Char('|')));
-            }
-        }
-        return filas.join(QLatin1Char('\n'));
+        return base.Volcado(
+            {QStringLiteral("SELECT * FROM Pos_Servicio_Producto ORDER BY Psp_Cve_Producto, "
+                            "Psp_Monto"),
+             QStringLiteral("SELECT * FROM Producto ORDER BY Pr_Cve_Producto")});
     }
 };
 

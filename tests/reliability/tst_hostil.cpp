@@ -30,20 +30,11 @@ QJsonObject Servicio(const QJsonValue& clave, const QJsonValue& descripcion,
 }
 
 QString Estado(prueba::BaseTemporal& base) {
-    QStringList filas;
-    for (const char* sql : {"SELECT Psp_Cve_Producto, Psp_Descripcion, Psp_Grupo, Psp_Monto, "
-                            "Psp_Observacion, Pr_Cve_Producto FROM Pos_Servicio_Producto ORDER BY "
-                            "1, 4, 2",
-                            "SELECT Pr_Cve_Producto, Pr_Descripcion FROM Producto ORDER BY 1"}) {
-        Recordset rs = base.Cnn().Execute(QString::fromLatin1(sql));
-        for (; !rs.Eof(); rs.MoveNext()) {
-            QStringList celdas;
-            for (int c = 0; c < rs.FieldCount(); ++c)
-                celdas.append(Concatena(rs.Fields(c)));
-            filas.append(celdas.join(QLatin1Char('|')));
-        }
-    }
-    return filas.join(QLatin1Char('\n'));
+    return base.Volcado({QStringLiteral("SELECT Psp_Cve_Producto, Psp_Descripcion, Psp_Grupo, "
+                                        "Psp_Monto, Psp_Observacion, Pr_Cve_Producto FROM "
+                                        "Pos_Servicio_Producto ORDER BY 1, 4, 2"),
+                         QStringLiteral("SELECT Pr_Cve_Producto, Pr_Descripcion FROM Producto "
+                                        "ORDER BY 1")});
 }
 
 } // namespace
@@ -94,6 +85,11 @@ void TstHostil::datosHostiles_data() {
         << cuerpo({Servicio("D1", "Saldo Local", "TAE", 20), Servicio("D1", "AT&T", "TAE", 20)})
         << QStringLiteral("D1|AT&T|TAE|20||20ATT\nD1|Saldo Local|TAE|20||20ATT\n20ATT|AT&T\n"
                           "20Sal|Saldo Local");
+    QTest::newRow("sustituto suelto")
+        << QByteArrayLiteral("{\"code\":200,\"result\":[{\"PRODUCTO\":\"U\",\"DESCRIPCION\":"
+                             "\"Recarga \\ud83d\",\"GRUPO\":\"TAE\",\"MONTO\":1,"
+                             "\"OBSERVACION\":\"\"}]}")
+        << QString();
     QTest::newRow("descripcion vacia fuera de tae")
         << cuerpo({Servicio("E1", "", "SERVICIOS", 0)}) << QString();
     QTest::newRow("monto ausente") << cuerpo({QJsonObject{{"PRODUCTO", "A"}}}) << QString();

@@ -4,6 +4,7 @@
 #include "runtime/Cifrado.h"
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
+#include "runtime/Valores.h"
 
 namespace prueba {
 
@@ -33,6 +34,20 @@ void BaseTemporal::Ejecuta(const QString& sql, const QVariantList& parametros) {
 QVariant BaseTemporal::Valor(const QString& sql, const QVariantList& parametros) {
     corvanta::Recordset rs = Cnn().Ejecuta(sql, parametros);
     return rs.Eof() ? QVariant() : rs.Fields(0);
+}
+
+QString BaseTemporal::Volcado(const QStringList& consultas) {
+    QStringList filas;
+    for (const QString& sql : consultas) {
+        corvanta::Recordset rs = Cnn().Execute(sql);
+        for (; !rs.Eof(); rs.MoveNext()) {
+            QStringList celdas;
+            for (int c = 0; c < rs.FieldCount(); ++c)
+                celdas.append(corvanta::Concatena(rs.Fields(c)));
+            filas.append(celdas.join(QLatin1Char('|')));
+        }
+    }
+    return filas.join(QLatin1Char('\n'));
 }
 
 qlonglong BaseTemporal::Entero(const QString& sql, const QVariantList& parametros) {

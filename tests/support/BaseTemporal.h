@@ -24,6 +24,8 @@ public:
     void Ejecuta(const QString& sql, const QVariantList& parametros = {});
     qlonglong Entero(const QString& sql, const QVariantList& parametros = {});
     QVariant Valor(const QString& sql, const QVariantList& parametros = {});
+    // Every row the queries return, one line each with its fields joined by '|'.
+    QString Volcado(const QStringList& consultas);
     // A second, independent connection to the same file (for checks and locks).
     std::unique_ptr<corvanta::Connection> OtraConexion() const;
 

@@ -104,6 +104,20 @@ QString Recorta(const QString& texto) {
     return texto.mid(inicio, fin - inicio);
 }
 
+bool EsUnicodeValido(const QString& texto) {
+    for (qsizetype i = 0; i < texto.size(); ++i) {
+        const QChar c = texto.at(i);
+        if (c.isHighSurrogate()) {
+            if (i + 1 >= texto.size() || !texto.at(i + 1).isLowSurrogate())
+                return false;
+            ++i;
+        } else if (c.isLowSurrogate()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QString Primeros(const QString& texto, qsizetype n) {
     if (n <= 0)
         return QString();

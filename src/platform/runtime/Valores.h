@@ -21,6 +21,9 @@ QString NumeroSQL(double numero);
 QString Comillas(const QString& texto);
 // Leading and trailing blanks (spaces only) removed.
 QString Recorta(const QString& texto);
+// True when every UTF-16 surrogate in the text is half of a pair: such text can be stored
+// as it came. A lone surrogate (which a JSON "\ud83d" escape can produce) cannot.
+bool EsUnicodeValido(const QString& texto);
 // The first n characters; a character outside the Basic Multilingual Plane that the cut
 // would split is left out whole, so the result is always valid text.
 QString Primeros(const QString& texto, qsizetype n);
