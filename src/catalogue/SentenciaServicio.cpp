@@ -13,9 +13,9 @@ namespace {
 QString TextoDe(const corvanta::Respuesta& elemento, const char* campo) {
     const QString texto = Concatena(elemento.Item(campo).Valor());
     // The database keeps Unicode; a broken character could not be stored as it came.
-    if (!corvanta::EsUnicodeValido(texto))
+    if (!corvanta::EsTextoGuardable(texto))
         throw corvanta::Error(QStringLiteral("El campo %1 de un servicio de la respuesta trae un "
-                                             "carácter Unicode incompleto")
+                                             "carácter no válido (incompleto, nulo o reservado)")
                                   .arg(QString::fromLatin1(campo)));
     return Comillas(texto);
 }

@@ -90,6 +90,10 @@ void TstHostil::datosHostiles_data() {
                              "\"Recarga \\ud83d\",\"GRUPO\":\"TAE\",\"MONTO\":1,"
                              "\"OBSERVACION\":\"\"}]}")
         << QString();
+    QTest::newRow("caracter nulo")
+        << QByteArrayLiteral("{\"code\":200,\"result\":[{\"PRODUCTO\":\"U\",\"DESCRIPCION\":"
+                             "\"Gas\",\"GRUPO\":\"S\",\"MONTO\":1,\"OBSERVACION\":\"a\\u0000b\"}]}")
+        << QString();
     QTest::newRow("descripcion vacia fuera de tae")
         << cuerpo({Servicio("E1", "", "SERVICIOS", 0)}) << QString();
     QTest::newRow("monto ausente") << cuerpo({QJsonObject{{"PRODUCTO", "A"}}}) << QString();

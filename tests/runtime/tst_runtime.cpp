@@ -43,6 +43,8 @@ private slots:
     void formatoGeneral();
     void dobleDeTexto_data();
     void dobleDeTexto();
+    void textoGuardable_data();
+    void textoGuardable();
     void dialectoPostgreSql();
     void direccionConClaveRechazada();
     void servidorSinCadenasConformes();
@@ -367,6 +369,26 @@ void TstRuntime::dobleDeTexto() {
     else
         QVERIFY_THROWS_EXCEPTION(Error, Doble(valor));
     QLocale::setDefault(QLocale::c());
+}
+
+void TstRuntime::textoGuardable_data() {
+    QTest::addColumn<QString>("texto");
+    QTest::addColumn<bool>("guardable");
+    QTest::newRow("comun") << QStringLiteral("Pago de luz\tñ") << true;
+    QTest::newRow("par completo") << QStringLiteral("Recarga 😀") << true;
+    QTest::newRow("alto suelto") << QString(QChar(0xD83D)) + QStringLiteral("x") << false;
+    QTest::newRow("alto al final") << QStringLiteral("x") + QChar(0xD83D) << false;
+    QTest::newRow("bajo suelto") << QString(QChar(0xDE00)) << false;
+    QTest::newRow("nulo") << QStringLiteral("a") + QChar(0) + QStringLiteral("b") << false;
+    QTest::newRow("no caracter FFFF") << QString(QChar(0xFFFF)) << false;
+    QTest::newRow("no caracter FDD0") << QString(QChar(0xFDD0)) << false;
+    QTest::newRow("vacio") << QString() << true;
+}
+
+void TstRuntime::textoGuardable() {
+    QFETCH(QString, texto);
+    QFETCH(bool, guardable);
+    QCOMPARE(EsTextoGuardable(texto), guardable);
 }
 
 void TstRuntime::dialectoPostgreSql() {

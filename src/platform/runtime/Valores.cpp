@@ -104,16 +104,20 @@ QString Recorta(const QString& texto) {
     return texto.mid(inicio, fin - inicio);
 }
 
-bool EsUnicodeValido(const QString& texto) {
+bool EsTextoGuardable(const QString& texto) {
     for (qsizetype i = 0; i < texto.size(); ++i) {
         const QChar c = texto.at(i);
+        char32_t punto = c.unicode();
         if (c.isHighSurrogate()) {
             if (i + 1 >= texto.size() || !texto.at(i + 1).isLowSurrogate())
                 return false;
+            punto = QChar::surrogateToUcs4(c, texto.at(i + 1));
             ++i;
         } else if (c.isLowSurrogate()) {
             return false;
         }
+        if (punto == 0 || QChar::isNonCharacter(punto))
+            return false;
     }
     return true;
 }

@@ -21,9 +21,10 @@ QString NumeroSQL(double numero);
 QString Comillas(const QString& texto);
 // Leading and trailing blanks (spaces only) removed.
 QString Recorta(const QString& texto);
-// True when every UTF-16 surrogate in the text is half of a pair: such text can be stored
-// as it came. A lone surrogate (which a JSON "\ud83d" escape can produce) cannot.
-bool EsUnicodeValido(const QString& texto);
+// True when a database can keep the text exactly as it is: every UTF-16 surrogate is half
+// of a pair, and there is no NUL and no Unicode noncharacter (such as U+FFFF). A JSON
+// escape like "\ud83d" or "\u0000" can produce either.
+bool EsTextoGuardable(const QString& texto);
 // The first n characters; a character outside the Basic Multilingual Plane that the cut
 // would split is left out whole, so the result is always valid text.
 QString Primeros(const QString& texto, qsizetype n);
