@@ -2,15 +2,43 @@
 
 #include "runtime/Valores.h"
 
+#include <QLatin1StringView>
+
 using corvanta::Primeros;
 
 namespace kd562 {
 
 namespace {
 
-// The description as the rules compare it: without surrounding blanks, in capitals.
-QString Prueba(const QString& descripcion) {
-    return corvanta::Recorta(descripcion).toUpper();
+// The carriers with codes of their own: the description as the rules compare it, the code
+// after the amount in the key and in the short code. An empty key code means the first 4
+// characters of the description as stored.
+struct Operador {
+    QLatin1StringView descripcion;
+    QLatin1StringView clave;
+    QLatin1StringView corta;
+};
+
+constexpr Operador kOperadores[] = {
+    {QLatin1StringView("TELEVIA"), QLatin1StringView(), QLatin1StringView("TLV")},
+    {QLatin1StringView("PAQUETE AMIGO SIN LIMITE"), QLatin1StringView("ASL"),
+     QLatin1StringView("ASL")},
+    {QLatin1StringView("AT&T"), QLatin1StringView("ATT"), QLatin1StringView("ATT")},
+    {QLatin1StringView("INTERNET AMIGO"), QLatin1StringView("ITA"), QLatin1StringView("ITA")},
+    {QLatin1StringView("FLASH MOBILE"), QLatin1StringView("FLMB"), QLatin1StringView("FLB")},
+    {QLatin1StringView("INTERNET MOVISTAR"), QLatin1StringView("INTM"), QLatin1StringView("ITM")},
+    {QLatin1StringView("PAQUETE INTERNET MOVISTAR"), QLatin1StringView("PQIM"),
+     QLatin1StringView("PQM")},
+    {QLatin1StringView("WEEX"), QLatin1StringView("WEEX"), QLatin1StringView("WEX")},
+};
+
+// The carrier a description names (without surrounding blanks, in capitals), if any.
+const Operador* OperadorDe(const QString& descripcion) {
+    const QString d = corvanta::Recorta(descripcion).toUpper();
+    for (const Operador& o : kOperadores)
+        if (d == o.descripcion)
+            return &o;
+    return nullptr;
 }
 
 } // namespace
@@ -22,53 +50,22 @@ QString TextoMonto(double monto) {
 QString ClaveProducto(const QString& grupo, const QString& descripcion, double monto) {
     if (grupo != QStringLiteral("TAE"))
         return Primeros(descripcion, 10);
-    const QString d = Prueba(descripcion);
-    const QString importe = TextoMonto(monto);
-    QString clave;
-    if (d == QStringLiteral("TELEVIA"))
-        clave = importe + Primeros(descripcion, 4);
-    else if (d == QStringLiteral("PAQUETE AMIGO SIN LIMITE"))
-        clave = importe + QStringLiteral("ASL");
-    else if (d == QStringLiteral("AT&T"))
-        clave = importe + QStringLiteral("ATT");
-    else if (d == QStringLiteral("INTERNET AMIGO"))
-        clave = importe + QStringLiteral("ITA");
-    else if (d == QStringLiteral("FLASH MOBILE"))
-        clave = importe + QStringLiteral("FLMB");
-    else if (d == QStringLiteral("INTERNET MOVISTAR"))
-        clave = importe + QStringLiteral("INTM");
-    else if (d == QStringLiteral("PAQUETE INTERNET MOVISTAR"))
-        clave = importe + QStringLiteral("PQIM");
-    else if (d == QStringLiteral("WEEX"))
-        clave = importe + QStringLiteral("WEEX");
+    const Operador* operador = OperadorDe(descripcion);
+    QString codigo;
+    if (!operador)
+        codigo = Primeros(descripcion, 3);
+    else if (operador->clave.isEmpty())
+        codigo = Primeros(descripcion, 4);
     else
-        clave = importe + Primeros(descripcion, 3);
-    return Primeros(clave, 10);
+        codigo = operador->clave;
+    return Primeros(TextoMonto(monto) + codigo, 10);
 }
 
 QString ClaveCortaProducto(const QString& descripcion, double monto, const QString& clave) {
-    const QString d = Prueba(descripcion);
-    const QString importe = TextoMonto(monto);
-    QString corta;
-    if (d == QStringLiteral("TELEVIA"))
-        corta = importe + QStringLiteral("TLV");
-    else if (d == QStringLiteral("PAQUETE AMIGO SIN LIMITE"))
-        corta = importe + QStringLiteral("ASL");
-    else if (d == QStringLiteral("AT&T"))
-        corta = importe + QStringLiteral("ATT");
-    else if (d == QStringLiteral("INTERNET AMIGO"))
-        corta = importe + QStringLiteral("ITA");
-    else if (d == QStringLiteral("FLASH MOBILE"))
-        corta = importe + QStringLiteral("FLB");
-    else if (d == QStringLiteral("INTERNET MOVISTAR"))
-        corta = importe + QStringLiteral("ITM");
-    else if (d == QStringLiteral("PAQUETE INTERNET MOVISTAR"))
-        corta = importe + QStringLiteral("PQM");
-    else if (d == QStringLiteral("WEEX"))
-        corta = importe + QStringLiteral("WEX");
-    else
-        corta = clave;
-    return Primeros(corta, 6);
+    const Operador* operador = OperadorDe(descripcion);
+    if (!operador)
+        return Primeros(clave, 6);
+    return Primeros(TextoMonto(monto) + operador->corta, 6);
 }
 
 } // namespace kd562
