@@ -1,7 +1,10 @@
-// Downloads catalogues of growing size from the simulator into SQLite through the real
-// screen, and prints the seconds of each phase next to the floor: the same rows written
-// with prepared statements in one transaction.
+// Downloads catalogues of growing size from the simulator through the real screen, and
+// prints the seconds of each phase next to the floor: the same final rows written set-wise
+// in one transaction. With KD562_PG_URL it runs on PostgreSQL too, directly and through a
+// proxy that delays each direction by 0.5 ms, as a server a LAN away would.
+#include "Demora.h"
 #include "SimuladorPasarela.h"
+#include "catalogue/ClaveProducto.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "data/Tablas.h"
@@ -14,12 +17,10 @@
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
-#include <QUrlQuery>
 #include <cstdio>
 
 using namespace corvanta;
@@ -51,7 +52,8 @@ QJsonArray Catalogo(int n) {
 }
 
 struct Fases {
-    double consulta = 0, reescritura = 0, mapeo = 0, lista = 0, total = 0;
+    double consulta = 0, plan = 0, escritura = 0, lista = 0, total = 0;
+    qint64 sentencias = 0;
 };
 
 Fases MideScreen(int n, const QString& url) {
@@ -73,19 +75,22 @@ Fases MideScreen(int n, const QString& url) {
     kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
     pantalla.Show();
     QElapsedTimer reloj;
-    qint64 tDelete = -1, tMapeo = -1, tLista = -1;
+    qint64 tPlan = -1, tEscritura = -1, tLista = -1;
     Sesion::Conexion().setObservador([&](const QString& sql) {
-        if (tDelete < 0 && sql.startsWith(QStringLiteral("DELETE")))
-            tDelete = reloj.nsecsElapsed();
-        else if (tMapeo < 0 &&
-                 sql.startsWith(QStringLiteral("SELECT * FROM Pos_Servicio_Producto")))
-            tMapeo = reloj.nsecsElapsed();
-        else if (tMapeo >= 0 && tLista < 0 && sql.startsWith(QStringLiteral("SELECT Psc_Usuario")))
+        if (tPlan < 0 && sql.startsWith(QStringLiteral("SELECT Psp_Cve_Producto, Psp_Monto")))
+            tPlan = reloj.nsecsElapsed();
+        else if (tEscritura < 0 && sql.startsWith(QStringLiteral("DELETE")))
+            tEscritura = reloj.nsecsElapsed();
+        else if (tEscritura >= 0 && tLista < 0 &&
+                 sql.startsWith(QStringLiteral("SELECT Psc_Usuario")))
             tLista = reloj.nsecsElapsed();
     });
+    const qint64 antes = Sesion::Conexion().Sentencias();
     reloj.start();
     pantalla.Controles->Boton(1)->click();
     const qint64 fin = reloj.nsecsElapsed();
+    Fases f;
+    f.sentencias = Sesion::Conexion().Sentencias() - antes;
     Sesion::Conexion().setObservador(nullptr);
     if (mensajes->Cuenta() != 0 || pantalla.lvRegistros->ListItemsCount() != n) {
         std::fprintf(stderr, "la descarga de %d servicios no terminó: %s\n", n,
@@ -95,80 +100,64 @@ Fases MideScreen(int n, const QString& url) {
     }
     pantalla.Unload();
     Sesion::Cierra();
-    Fases f;
-    f.consulta = tDelete / 1e9;
-    f.reescritura = (tMapeo - tDelete) / 1e9;
-    f.mapeo = (tLista - tMapeo) / 1e9;
+    f.consulta = tPlan / 1e9;
+    f.plan = (tEscritura - tPlan) / 1e9;
+    f.escritura = (tLista - tEscritura) / 1e9;
     f.lista = (fin - tLista) / 1e9;
     f.total = fin / 1e9;
     return f;
 }
 
-// The same rows with prepared statements in one transaction, on a database of its own.
+// The same final rows written set-wise in one transaction, on a database of its own: on
+// PostgreSQL COPY of the services, COPY of the products into a staging table and one
+// INSERT ... ON CONFLICT; on SQLite one prepared INSERT per row and the same upsert.
 double MidePiso(int n, const QString& url) {
     auto cnn = Connection::Abre(url);
     kd562::CreaTablas(*cnn);
-    cnn.reset();
-    QSqlDatabase base;
-    if (url.startsWith(QStringLiteral("sqlite:"))) {
-        base = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("piso"));
-        base.setDatabaseName(url.mid(7));
-        base.open();
-    } else {
-        const QUrl direccion(url);
-        base = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("piso"));
-        base.setHostName(direccion.host());
-        base.setPort(direccion.port(5432));
-        base.setUserName(direccion.userName());
-        base.setDatabaseName(direccion.path().mid(1));
-        base.open();
-        QSqlQuery(base).exec(QStringLiteral("SET search_path TO ") +
-                             QUrlQuery(direccion).queryItemValue(QStringLiteral("schema")));
+    const bool pg = cnn->motor() == Motor::PostgreSql;
+    std::vector<QVariantList> servicios;
+    std::vector<QVariantList> productos;
+    QSet<QString> vistos;
+    for (int i = 0; i < n; ++i) {
+        const QString descripcion = QString::fromUtf8(kDescripciones[i % 8]);
+        const bool tae = i % 8 < 6;
+        const double monto = tae ? 10 + i / 8 : 0;
+        const QString grupo = tae ? QStringLiteral("TAE") : QStringLiteral("SERVICIOS");
+        const QString clave = kd562::ClaveProducto(grupo, descripcion, monto);
+        servicios.push_back({QStringLiteral("S%1").arg(i, 6, 10, QChar('0')), descripcion,
+                             QStringLiteral("01"), grupo, monto, QString(), clave});
+        if (!vistos.contains(clave)) {
+            vistos.insert(clave);
+            productos.push_back({clave, descripcion, monto, grupo});
+        }
     }
+    const QStringList columnas = {"Psp_Cve_Producto", "Psp_Descripcion", "Psp_Tipo",
+                                  "Psp_Grupo",        "Psp_Monto",       "Psp_Observacion",
+                                  "Pr_Cve_Producto"};
     QElapsedTimer reloj;
     reloj.start();
-    base.transaction();
-    {
-        QSqlQuery insert(base);
-        insert.prepare(QStringLiteral(
-            "INSERT INTO Pos_Servicio_Producto (Psp_Cve_Producto, Psp_Descripcion, Psp_Tipo, "
-            "Psp_Grupo, Psp_Monto, Psp_Observacion, Pr_Cve_Producto) VALUES (?, ?, '01', ?, ?, "
-            "?, '')"));
-        QSqlQuery producto(base);
-        producto.prepare(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, "
-                                        "Pr_Descripcion) VALUES (?, ?)"));
-        QSqlQuery update(base);
-        update.prepare(QStringLiteral("UPDATE Pos_Servicio_Producto SET Pr_Cve_Producto = ? "
-                                      "WHERE Psp_Cve_Producto = ? AND Psp_Monto = ?"));
-        for (int i = 0; i < n; ++i) {
-            const QString clave = QStringLiteral("S%1").arg(i, 6, 10, QChar('0'));
-            const QString descripcion = QString::fromUtf8(kDescripciones[i % 8]);
-            const double monto = i % 8 < 6 ? 10 + i / 8 : 0;
-            insert.addBindValue(clave);
-            insert.addBindValue(descripcion);
-            insert.addBindValue(QStringLiteral("TAE"));
-            insert.addBindValue(monto);
-            insert.addBindValue(QString());
-            insert.exec();
-        }
-        for (int i = 0; i < n; ++i) {
-            const QString clave = QStringLiteral("S%1").arg(i, 6, 10, QChar('0'));
-            const QString producto_clave = QStringLiteral("P%1").arg(i);
-            producto.addBindValue(producto_clave);
-            producto.addBindValue(QString::fromUtf8(kDescripciones[i % 8]));
-            producto.exec();
-            update.addBindValue(producto_clave);
-            update.addBindValue(clave);
-            update.addBindValue(i % 8 < 6 ? 10 + i / 8 : 0.0);
-            update.exec();
-        }
+    cnn->BeginTrans();
+    cnn->Execute(pg ? QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p DOUBLE PRECISION, "
+                                     "g TEXT) ON COMMIT DROP")
+                    : QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p REAL, g TEXT)"));
+    if (pg) {
+        cnn->InsertaLote(QStringLiteral("Pos_Servicio_Producto"), columnas, servicios);
+        cnn->InsertaLote(QStringLiteral("piso"), {"k", "d", "p", "g"}, productos);
+    } else {
+        const QString marcas = QStringLiteral("?, ?, ?, ?, ?, ?, ?");
+        for (const QVariantList& fila : servicios)
+            cnn->Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Producto (%1) VALUES (%2)")
+                             .arg(columnas.join(QStringLiteral(", ")), marcas),
+                         fila);
+        for (const QVariantList& fila : productos)
+            cnn->Ejecuta(QStringLiteral("INSERT INTO piso VALUES (?, ?, ?, ?)"), fila);
     }
-    base.commit();
-    const double segundos = reloj.nsecsElapsed() / 1e9;
-    base.close();
-    base = QSqlDatabase();
-    QSqlDatabase::removeDatabase(QStringLiteral("piso"));
-    return segundos;
+    cnn->Execute(QStringLiteral(
+        "INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, Pr_Precio, Pr_Grupo) SELECT k, d, "
+        "p, g FROM piso WHERE true ON CONFLICT (Pr_Cve_Producto) DO UPDATE SET Pr_Descripcion = "
+        "excluded.Pr_Descripcion, Pr_Precio = excluded.Pr_Precio, Pr_Grupo = excluded.Pr_Grupo"));
+    cnn->CommitTrans();
+    return reloj.nsecsElapsed() / 1e9;
 }
 
 } // namespace
@@ -185,35 +174,40 @@ int main(int argc, char** argv) {
             tamanos.append(QString::fromLatin1(argv[i]).toInt());
     }
     QTemporaryDir carpeta;
-    // With KD562_PG_URL (a PostgreSQL server, as scripts/pg-servidor gives) the same sizes run
-    // there too, each in schemas of their own.
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    std::printf("%-10s %9s %9s %11s %9s %9s %9s %9s\n", "motor", "servicios", "consulta",
-                "reescritura", "mapeo", "lista", "total", "piso");
+    std::printf("%-12s %9s %8s %8s %9s %7s %8s %8s %7s %10s\n", "motor", "servicios", "consulta",
+                "plan", "escritura", "lista", "total", "piso", "razon", "sentencias");
+    auto imprime = [](const char* motor, int n, const Fases& f, double piso) {
+        std::printf("%-12s %9d %8.3f %8.3f %9.3f %7.3f %8.3f %8.3f %7.2f %10lld\n", motor, n,
+                    f.consulta, f.plan, f.escritura, f.lista, f.total, piso,
+                    piso > 0 ? (f.plan + f.escritura) / piso : 0.0,
+                    static_cast<long long>(f.sentencias));
+        std::fflush(stdout);
+    };
+    // A schema of its own on the server for each run.
+    auto esquema = [&](const QString& nombre, quint16 puerto = 0) {
+        auto admin = Connection::Abre(servidor);
+        admin->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(nombre));
+        admin->Execute(QStringLiteral("CREATE SCHEMA %1").arg(nombre));
+        QUrl url(servidor);
+        url.setQuery(QStringLiteral("schema=") + nombre);
+        if (puerto)
+            url.setPort(puerto);
+        return url.toString();
+    };
     for (int n : tamanos) {
-        QList<std::pair<QString, QStringList>> motores = {
-            {QStringLiteral("sqlite"),
-             {QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta.path()).arg(n),
-              QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta.path()).arg(n)}}};
-        if (!servidor.isEmpty()) {
-            auto admin = Connection::Abre(servidor);
-            QStringList urls;
-            for (const QString& esquema :
-                 {QStringLiteral("bench_%1").arg(n), QStringLiteral("piso_%1").arg(n)}) {
-                admin->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(esquema));
-                admin->Execute(QStringLiteral("CREATE SCHEMA %1").arg(esquema));
-                QUrl url(servidor);
-                url.setQuery(QStringLiteral("schema=") + esquema);
-                urls.append(url.toString());
-            }
-            motores.append({QStringLiteral("postgresql"), urls});
-        }
-        for (const auto& [motor, urls] : motores) {
-            const Fases f = MideScreen(n, urls.at(0));
-            const double piso = MidePiso(n, urls.at(1));
-            std::printf("%-10s %9d %9.3f %11.3f %9.3f %9.3f %9.3f %9.3f\n", qPrintable(motor), n,
-                        f.consulta, f.reescritura, f.mapeo, f.lista, f.total, piso);
-            std::fflush(stdout);
+        imprime("sqlite", n,
+                MideScreen(n, QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta.path()).arg(n)),
+                MidePiso(n, QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta.path()).arg(n)));
+        if (servidor.isEmpty())
+            continue;
+        imprime("postgresql", n, MideScreen(n, esquema(QStringLiteral("bench_%1").arg(n))),
+                MidePiso(n, esquema(QStringLiteral("piso_%1").arg(n))));
+        if (n <= 10000) {
+            Demora demora(static_cast<quint16>(QUrl(servidor).port(5432)), 500);
+            imprime("pg+0.5ms", n,
+                    MideScreen(n, esquema(QStringLiteral("lejos_%1").arg(n), demora.Puerto())),
+                    MidePiso(n, esquema(QStringLiteral("pisolejos_%1").arg(n), demora.Puerto())));
         }
     }
     return 0;

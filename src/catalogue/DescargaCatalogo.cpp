@@ -1,16 +1,40 @@
-#include "catalogue/SentenciaServicio.h"
+#include "catalogue/ResumenDescarga.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "forms/PunteroRaton.h"
 #include "runtime/Error.h"
+#include "runtime/Productos.h"
 #include "runtime/Valores.h"
 
 using namespace corvanta;
 
 namespace kd562 {
 
+namespace {
+
+// The catalogue as stored, for the summary of what the download changes.
+std::vector<FilaServicio> LeeCatalogoGuardado() {
+    gSQL = QString();
+    gSQL += QStringLiteral("SELECT Psp_Cve_Producto, Psp_Monto, Psp_Descripcion, Psp_Grupo, ");
+    gSQL += QStringLiteral("Psp_Observacion, Pr_Cve_Producto FROM Pos_Servicio_Producto ");
+    Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+    std::vector<FilaServicio> filas;
+    filas.reserve(static_cast<size_t>(rs.RecordCount()));
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QVariant& monto = rs.Fields(1);
+        filas.push_back({Concatena(rs.Fields(0)), Concatena(rs.Fields(2)), Concatena(rs.Fields(3)),
+                         monto.isNull() ? qQNaN() : Doble(monto), Concatena(rs.Fields(4)),
+                         Concatena(rs.Fields(5))});
+    }
+    return filas;
+}
+
+} // namespace
+
 // "Configurar servicios": replaces the stored catalogue with the gateway's, ties every
-// service to a product, all in one transaction.
+// service to a product, all in one transaction. The whole change is planned in memory first
+// and then written in a few set-wise statements: no other connection can see the order of
+// work inside the transaction, and a shop's server may be a network away.
 void frmKD562::Controles_B1Click() {
     const QString sTitulo = QStringLiteral("Controles_B1Click()");
     if (sUrlWs == QString()) {
@@ -20,6 +44,9 @@ void frmKD562::Controles_B1Click() {
         return;
     }
     bool bTransaccion = false;
+    // Once the list was emptied on screen, every way out but success shows it as stored.
+    bool bListaVaciada = false;
+    bFallaReportada = false;
     try {
         gSQL = QString();
         gSQL += QStringLiteral("SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont FROM "
@@ -31,7 +58,7 @@ void frmKD562::Controles_B1Click() {
                                Exclamacion, sTitulo, hWnd());
             return;
         }
-        if (Doble(rs.Fields(QStringLiteral("Cont"))) > 0) {
+        if (Doble(rs.Fields(QStringLiteral("Cont"))) > 0 && !bSimulacion) {
             const int iRespuesta = gConexion->Mensaje(
                 QStringLiteral("Se han registrado servicios previamente\r\nDesea generar una "
                                "nueva configuración?\r\n\r\nEste cambio borrara la "
@@ -41,21 +68,29 @@ void frmKD562::Controles_B1Click() {
                 return;
             lbTotal->setCaption(QStringLiteral("Total: 0"));
             lvRegistros->ListItemsClear();
+            bListaVaciada = true;
         }
         rs.Close();
 
         if (!IniciaServicios()) {
-            gConexion->Mensaje(sMensaje, Critico, sTitulo, hWnd(), Modulo);
+            if (!bFallaReportada)
+                gConexion->Mensaje(sMensaje, Critico, sTitulo, hWnd(), Modulo);
+            if (bListaVaciada)
+                RecargaLista();
             return;
         }
         Respuesta oRespuesta;
         if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
             gConexion->Mensaje(oCliente->UltimoError(), Critico, sTitulo, hWnd(), Modulo);
+            if (bListaVaciada)
+                RecargaLista();
             return;
         }
         if (Concatena(oRespuesta.Item("code").Valor()) != QStringLiteral("200")) {
             gConexion->Mensaje(Concatena(oRespuesta.Item("message").Valor()), Critico, sTitulo,
                                hWnd(), Modulo);
+            if (bListaVaciada)
+                RecargaLista();
             return;
         }
 
@@ -65,29 +100,68 @@ void frmKD562::Controles_B1Click() {
         const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
         const QString sOperador = gConexion->Operador();
 
-        gSQL = QString();
-        gSQL = QStringLiteral("DELETE FROM Pos_Servicio_Producto ");
-        gConexion->Cnn().Execute(gSQL, -1);
-
+        // Plan: every row the INSERTs would write, checked in reply order, then the mapping.
+        tPlan = PlanDescarga();
+        const std::vector<FilaServicio> antes = LeeCatalogoGuardado();
         const qint32 iTotal = oRespuesta.Item("result").Count();
-        for (qint32 i = 1; i <= iTotal; ++i) {
-            const Respuesta oElemento = oRespuesta.Item("result").Item(i);
-            gSQL = QString();
-            ArmaInsertServicio(gSQL, oElemento, sFecha, sOperador);
-            gConexion->Cnn().Execute(gSQL, -1);
-        }
+        tPlan.filas.reserve(static_cast<size_t>(std::max(iTotal, 0)));
+        for (qint32 i = 1; i <= iTotal; ++i)
+            tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
 
         if (!AddProducto()) {
             PunteroRaton::Fija(0);
             gConexion->Cnn().RollbackTrans();
             bTransaccion = false;
-            gConexion->Mensaje(sMensaje, Critico, QStringLiteral("Corvanta"), hWnd(), Modulo);
+            if (!bFallaReportada)
+                gConexion->Mensaje(sMensaje, Critico, QStringLiteral("Corvanta"), hWnd(), Modulo);
+            if (bListaVaciada)
+                RecargaLista();
+            return;
+        }
+        const ResumenDescarga tResumen = ResumeDescarga(antes, tPlan);
+        QStringList lineas = tResumen.Lineas();
+        if (tResumen.RetiraDemasiado()) {
+            if (bSimulacion) {
+                lineas.append(tResumen.LineaRetiro());
+            } else if (bLimitaRetiros) {
+                PunteroRaton::Fija(0);
+                gConexion->Cnn().RollbackTrans();
+                bTransaccion = false;
+                gConexion->Mensaje(tResumen.LineaRetiro(), Exclamacion, sTitulo, hWnd(), Modulo);
+                if (bListaVaciada)
+                    RecargaLista();
+                return;
+            }
+        }
+
+        // Apply: the DELETE, then the rows and the products in batches.
+        gSQL = QString();
+        gSQL = QStringLiteral("DELETE FROM Pos_Servicio_Producto ");
+        gConexion->Cnn().Execute(gSQL, -1);
+        std::vector<QVariantList> valores;
+        valores.reserve(tPlan.filas.size());
+        for (const FilaServicio& fila : tPlan.filas)
+            valores.push_back(ValoresServicio(fila, sFecha, sOperador));
+        gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
+                                     valores);
+        Productos oProducto;
+        oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes);
+        tPlan = PlanDescarga();
+
+        if (bSimulacion) {
+            // The list as it would be, read inside the transaction, then nothing is kept.
+            PunteroRaton::Fija(0);
+            CargaDatos();
+            gConexion->Cnn().RollbackTrans();
+            bTransaccion = false;
+            InformaResumen(lineas);
             return;
         }
         gConexion->Cnn().CommitTrans();
         bTransaccion = false;
         PunteroRaton::Fija(0);
         CargaDatos();
+        InformaResumen(lineas);
     } catch (const std::exception& e) {
         if (bTransaccion) {
             try {
@@ -99,7 +173,16 @@ void frmKD562::Controles_B1Click() {
         PunteroRaton::Fija(0);
         gConexion->Mensaje(DescripcionDe(e), Critico, sTitulo, hWnd(), Modulo,
                            QStringLiteral("ERR-ID:7500002"));
+        if (bListaVaciada)
+            RecargaLista();
     }
+}
+
+// Hands the summary to the host, which shows it its own way (a status line, standard error).
+void frmKD562::InformaResumen(const QStringList& lineas) {
+    if (QObject* padre = Padre())
+        QMetaObject::invokeMethod(padre, "MuestraResumen", Qt::DirectConnection,
+                                  Q_ARG(QStringList, lineas));
 }
 
 } // namespace kd562

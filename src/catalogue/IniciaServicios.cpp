@@ -37,6 +37,7 @@ bool frmKD562::IniciaServicios() {
         rs.Close();
         return bResultado;
     } catch (const std::exception& e) {
+        bFallaReportada = true;
         gConexion->Mensaje(DescripcionDe(e), Critico, QStringLiteral("IniciaServicios()"), hWnd());
         return false;
     }

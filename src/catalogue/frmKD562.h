@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/PlanDescarga.h"
 #include "controls/ColorQIX.h"
 #include "controls/Controles.h"
 #include "controls/Etiqueta.h"
@@ -19,6 +20,12 @@ namespace kd562 {
 // "Sincronización de productos TAE y servicios": the module's main screen.
 class frmKD562 : public corvanta::PantallaSuite {
     Q_OBJECT
+    // Set by a host that previews a download: plan and write it, show the list as it would
+    // be, then roll everything back; no question is asked.
+    Q_PROPERTY(bool Simulacion MEMBER bSimulacion)
+    // Set by a host that downloads unattended: a reply that would retire more than half of
+    // the stored services is refused before anything is written.
+    Q_PROPERTY(bool LimitaRetiros MEMBER bLimitaRetiros)
 public:
     // The default instance; it lives as long as the component.
     static frmKD562& Instancia();
@@ -47,6 +54,12 @@ public:
     QString sMensaje;
     std::unique_ptr<corvanta::ClienteServicio> oCliente;
     std::unique_ptr<corvanta::ParametrosConsulta> oParametros;
+    // The download being planned: rows, then products.
+    PlanDescarga tPlan;
+    // Set by the trap of IniciaServicios or AddProducto: the failure was already reported.
+    bool bFallaReportada = false;
+    bool bSimulacion = false;
+    bool bLimitaRetiros = false;
 
 protected:
     void CreaControles(QWidget* ventana) override;
@@ -57,6 +70,11 @@ private:
     frmKD562();
 
     void Controles_B1Click();
+    // The list part of CargaDatos; throws on failure.
+    void LlenaServicios();
+    // The list as stored, after a download that emptied it on screen and then failed.
+    void RecargaLista();
+    void InformaResumen(const QStringList& lineas);
     void Controles_B3Click();
     void Controles_Salir();
     void lvRegistros_ColumnClick(int columna);

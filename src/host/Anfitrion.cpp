@@ -38,6 +38,14 @@ void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
     mLineaEstado->setText(mEstado);
 }
 
+void Anfitrion::MuestraResumen(const QStringList& lineas) {
+    mResumen = lineas;
+    if (!lineas.isEmpty() && mLineaEstado) {
+        mEstado = lineas.first();
+        mLineaEstado->setText(mEstado);
+    }
+}
+
 void Anfitrion::closeEvent(QCloseEvent* evento) {
     // The screen's window goes; the screen itself stays for the next opening.
     if (mPantalla && mPantalla->Cargada()) {

@@ -22,6 +22,9 @@ public:
     void Abre(corvanta::PantallaSuite* pantalla);
     QString Transaccion() const { return mTransaccion; }
     QString Estado() const { return mEstado; }
+    // What the screen's last download changed: its first line goes to the status line.
+    Q_INVOKABLE void MuestraResumen(const QStringList& lineas);
+    QStringList Resumen() const { return mResumen; }
     corvanta::PantallaSuite* Pantalla() const { return mPantalla.data(); }
 
 protected:
@@ -31,6 +34,7 @@ private:
     QPointer<corvanta::PantallaSuite> mPantalla;
     QString mTransaccion;
     QString mEstado;
+    QStringList mResumen;
     QPointer<QLabel> mLineaEstado;
 };
 

@@ -112,8 +112,16 @@ int ComandoSync(const Opciones& opciones, QTextStream& salida) {
     PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
     anfitrion.Abre(pantalla);
     Consola().Reinicia();
+    // Unattended, a reply that would retire most of the catalogue stops before writing.
+    pantalla->setProperty("Simulacion", opciones.simulacion);
+    pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
     Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
     const int resultado = Resultado();
+    for (const QString& linea : anfitrion.Resumen())
+        std::fprintf(stderr, "%s\n", linea.toUtf8().constData());
+    if (opciones.simulacion)
+        std::fprintf(stderr, "Simulación: no se guardó ningún cambio\n");
+    std::fflush(stderr);
     ImprimeLista(pantalla, salida);
     anfitrion.close();
     return resultado;

@@ -17,7 +17,10 @@ QString Uso() {
         "Uso: kd562 [--db URL] [--operator CLAVE] [--modules CARPETA] COMANDO\n"
         "  init [--demo]             crea las tablas; --demo agrega productos de muestra\n"
         "  list                      muestra la lista de servicios y su total\n"
-        "  sync [--yes]              descarga el catálogo (\"Configurar servicios\")\n"
+        "  sync [--yes] [--dry-run] [--allow-shrink]\n"
+        "                            descarga el catálogo (\"Configurar servicios\");\n"
+        "                            --dry-run muestra el cambio sin guardarlo;\n"
+        "                            --allow-shrink deja retirar más de la mitad\n"
         "  account [--url URL] --user USUARIO [--password-stdin]\n"
         "                            guarda la cuenta de la pasarela (\"Configurar cuenta\")\n"
         "  show                      abre la pantalla en una ventana\n"
@@ -45,6 +48,10 @@ Opciones LeeOpciones(const QStringList& argumentos) {
             o.demo = true;
         else if (a == QStringLiteral("--yes") && o.comando == QStringLiteral("sync"))
             o.si = true;
+        else if (a == QStringLiteral("--dry-run") && o.comando == QStringLiteral("sync"))
+            o.simulacion = true;
+        else if (a == QStringLiteral("--allow-shrink") && o.comando == QStringLiteral("sync"))
+            o.permiteReduccion = true;
         else if (a == QStringLiteral("--url") && o.comando == QStringLiteral("account"))
             o.url = valor(i, a);
         else if (a == QStringLiteral("--user") && o.comando == QStringLiteral("account"))

@@ -14,6 +14,8 @@ struct Opciones {
     QString comando; // init, list, sync, account, show
     bool demo = false;
     bool si = false;
+    bool simulacion = false;       // sync --dry-run
+    bool permiteReduccion = false; // sync --allow-shrink
     std::optional<QString> url;
     std::optional<QString> usuario;
     bool passwordStdin = false;

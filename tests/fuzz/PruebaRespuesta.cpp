@@ -1,6 +1,6 @@
 #include "PruebaRespuesta.h"
 
-#include "catalogue/SentenciaServicio.h"
+#include "catalogue/PlanDescarga.h"
 #include "data/Tablas.h"
 #include "gateway/Respuesta.h"
 #include "runtime/Connection.h"
@@ -30,8 +30,8 @@ qlonglong Cuenta(const char* sql) {
     return Base().Execute(QString::fromLatin1(sql)).Fields(0).toLongLong();
 }
 
-[[noreturn]] void Falla(const char* que, const QString& sql) {
-    std::fprintf(stderr, "%s\n%s\n", que, sql.left(2000).toUtf8().constData());
+[[noreturn]] void Falla(const char* que, const QString& clave) {
+    std::fprintf(stderr, "%s\n%s\n", que, clave.left(2000).toUtf8().constData());
     std::abort();
 }
 
@@ -53,34 +53,36 @@ void PruebaRespuesta(const uint8_t* datos, size_t tamano) {
         const int n = respuesta.Item("result").Count();
         for (int i = 1; i <= n && i <= 64; ++i) {
             const Respuesta elemento = respuesta.Item("result").Item(i);
-            QString sql;
+            kd562::FilaServicio fila;
             try {
-                kd562::ArmaInsertServicio(sql, elemento, QStringLiteral("2026-01-01T00:00:00"),
-                                          QStringLiteral("O'PER"));
+                fila = kd562::LeeServicio(elemento);
             } catch (const Error&) {
                 continue; // an element the screen refuses: the download would roll back
             }
+            const QString& sql = fila.Clave; // named in a failure report
             const qlonglong antes = Cuenta("SELECT COUNT(*) FROM Pos_Servicio_Producto");
             try {
-                cnn.Execute(sql);
+                cnn.InsertaLote(QStringLiteral("Pos_Servicio_Producto"), kd562::ColumnasServicio(),
+                                {kd562::ValoresServicio(fila, QStringLiteral("2026-01-01T00:00:00"),
+                                                        QStringLiteral("O'PER"))});
             } catch (const Error&) {
-                // Refused by the engine (a NUL cuts the text short): nothing may have changed.
+                // Refused by the engine: nothing may have changed.
                 if (Cuenta("SELECT COUNT(*) FROM Pos_Servicio_Producto") != antes)
-                    Falla("una sentencia rechazada dejó filas", sql);
+                    Falla("una fila rechazada dejó filas", sql);
                 continue;
             }
             if (Cuenta("SELECT COUNT(*) FROM Pos_Servicio_Producto") != antes + 1)
-                Falla("una sentencia no escribió exactamente una fila", sql);
+                Falla("una fila no quedó escrita exactamente una vez", sql);
             if (Cuenta("SELECT COUNT(*) FROM Producto WHERE Pr_Cve_Producto = 'centinela'") != 1 ||
                 Cuenta("SELECT COUNT(*) FROM Producto") != 1)
-                Falla("una sentencia tocó otra tabla", sql);
-            Recordset fila = cnn.Execute(QStringLiteral(
+                Falla("escribir una fila tocó otra tabla", sql);
+            Recordset guardada = cnn.Execute(QStringLiteral(
                 "SELECT Psp_Cve_Producto, Psp_Descripcion, Psp_Observacion, Oper_Alta FROM "
                 "Pos_Servicio_Producto ORDER BY rowid DESC LIMIT 1"));
-            if (Concatena(fila.Fields(0)) != Concatena(elemento.Item("PRODUCTO").Valor()) ||
-                Concatena(fila.Fields(1)) != Concatena(elemento.Item("DESCRIPCION").Valor()) ||
-                Concatena(fila.Fields(2)) != Concatena(elemento.Item("OBSERVACION").Valor()) ||
-                Concatena(fila.Fields(3)) != QStringLiteral("O'PER"))
+            if (Concatena(guardada.Fields(0)) != Concatena(elemento.Item("PRODUCTO").Valor()) ||
+                Concatena(guardada.Fields(1)) != Concatena(elemento.Item("DESCRIPCION").Valor()) ||
+                Concatena(guardada.Fields(2)) != Concatena(elemento.Item("OBSERVACION").Valor()) ||
+                Concatena(guardada.Fields(3)) != QStringLiteral("O'PER"))
                 Falla("los textos no se guardaron tal como llegaron", sql);
         }
     } catch (const Error&) {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-// Reads bytes as a gateway reply and writes every service of it with the screen's INSERT
-// into an in-memory catalogue. Aborts when a statement stores anything but exactly the one
-// row it was built for, with its texts as they came.
+// Reads bytes as a gateway reply and writes every service of it as the download writes its
+// rows, into an in-memory catalogue. Aborts when a write stores anything but exactly the one
+// row it was given, with its texts as they came.
 void PruebaRespuesta(const uint8_t* datos, size_t tamano);

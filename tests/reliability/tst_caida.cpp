@@ -101,7 +101,7 @@ void TstCaida::muertesNoMezclan() {
                     "--password-stdin"},
                    "p\n"),
              0);
-    QCOMPARE(Corre({"--db", db, "sync", "--yes"}), 0);
+    QCOMPARE(Corre({"--db", db, "sync", "--yes", "--allow-shrink"}), 0);
     {
         auto cnn = Connection::Abre(db);
         cnn->Execute(QStringLiteral("UPDATE Pos_Servicio_Configuracion SET Psc_URL = '%1'")
@@ -114,7 +114,8 @@ void TstCaida::muertesNoMezclan() {
     Copia(original, prueba);
     QElapsedTimer reloj;
     reloj.start();
-    QCOMPARE(Corre({"--db", QStringLiteral("sqlite:") + prueba, "sync", "--yes"}), 0);
+    QCOMPARE(Corre({"--db", QStringLiteral("sqlite:") + prueba, "sync", "--yes", "--allow-shrink"}),
+             0);
     const qint64 duracion = reloj.elapsed();
     const QByteArray huellaNueva = Huella(prueba);
     QVERIFY(huellaNueva != huellaVieja);
@@ -123,8 +124,8 @@ void TstCaida::muertesNoMezclan() {
     for (int k = 0; k < muertes; ++k) {
         Copia(original, prueba);
         QProcess proceso;
-        proceso.start(QStringLiteral(KD562_EXE),
-                      {"--db", QStringLiteral("sqlite:") + prueba, "sync", "--yes"});
+        proceso.start(QStringLiteral(KD562_EXE), {"--db", QStringLiteral("sqlite:") + prueba,
+                                                  "sync", "--yes", "--allow-shrink"});
         QVERIFY(proceso.waitForStarted());
         QTest::qSleep(static_cast<int>(duracion * (k + 0.5) / muertes));
         ::kill(static_cast<pid_t>(proceso.processId()), SIGKILL);

@@ -55,12 +55,12 @@ void TstConcurrencia::dosTerminales() {
     };
     QCOMPARE(corre({"init"}), 0);
     QCOMPARE(corre({"account", "--url", simulador.URL(), "--user", "t"}), 0);
-    QCOMPARE(corre({"sync", "--yes"}), 0);
+    QCOMPARE(corre({"sync", "--yes", "--allow-shrink"}), 0);
 
     int ganadores = 0, perdedores = 0;
     for (int vuelta = 0; vuelta < 5; ++vuelta) {
         QProcess a, b;
-        const QStringList argumentos = {"--db", base.Url(), "sync", "--yes"};
+        const QStringList argumentos = {"--db", base.Url(), "sync", "--yes", "--allow-shrink"};
         a.start(QStringLiteral(KD562_EXE), argumentos);
         b.start(QStringLiteral(KD562_EXE), argumentos);
         QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));

@@ -4,19 +4,20 @@
 
 #include <QAtomicInt>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUrl>
 #include <QUrlQuery>
+#include <algorithm>
+#include <libpq-fe.h>
 
 namespace corvanta {
 
 namespace {
 
-QString MensajeDriver(const QSqlError& error) {
-    const QString base = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    const QString codigo = error.nativeErrorCode();
+QString MensajeMotor(const QString& base, const QString& codigo) {
     // PostgreSQL: another terminal changed the same rows in a transaction of its own.
     if (codigo == QStringLiteral("40001") || codigo == QStringLiteral("40P01") ||
         codigo == QStringLiteral("23505"))
@@ -30,6 +31,95 @@ QString MensajeDriver(const QSqlError& error) {
                               "tiempo; intente de nuevo en unos momentos (%1)")
             .arg(base);
     return base;
+}
+
+QString MensajeDriver(const QSqlError& error) {
+    return MensajeMotor(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
+                        error.nativeErrorCode());
+}
+
+// Table and column names come from the library's code; only plain identifiers are accepted.
+const QString& Identificador(const QString& nombre) {
+    static const QRegularExpression valido(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!valido.match(nombre).hasMatch())
+        throw Error(QStringLiteral("Nombre de tabla o columna no válido: %1").arg(nombre));
+    return nombre;
+}
+
+QString Columnas(const QStringList& columnas) {
+    for (const QString& c : columnas)
+        Identificador(c);
+    return columnas.join(QStringLiteral(", "));
+}
+
+bool EsNulo(const QVariant& valor) {
+    return valor.isNull() || (valor.typeId() == QMetaType::QString && valor.toString().isNull());
+}
+
+// One value in COPY's text format: \N for NULL, backslash escapes for the separators.
+void AgregaValorCopia(QByteArray& linea, const QVariant& valor) {
+    if (EsNulo(valor)) {
+        linea += "\\N";
+        return;
+    }
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // 17 significant digits read back as the very same double.
+        linea += QByteArray::number(valor.toDouble(), 'g', 17);
+        return;
+    case QMetaType::Bool:
+        linea += valor.toBool() ? "t" : "f";
+        return;
+    default:
+        break;
+    }
+    const QByteArray texto = valor.toString().toUtf8();
+    for (const char c : texto) {
+        switch (c) {
+        case '\\':
+            linea += "\\\\";
+            break;
+        case '\t':
+            linea += "\\t";
+            break;
+        case '\n':
+            linea += "\\n";
+            break;
+        case '\r':
+            linea += "\\r";
+            break;
+        default:
+            linea += c;
+        }
+    }
+}
+
+// Hands escribe the placeholders and values of consecutive batches of rows, each batch small
+// enough for one SQLite statement.
+template <typename Escribe>
+void PorLotes(const std::vector<QVariantList>& filas, qsizetype columnas, Escribe escribe) {
+    const size_t porLote = static_cast<size_t>(std::max<qsizetype>(1, 16000 / columnas));
+    const QString fila = QStringLiteral("(") +
+                         QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                         QStringLiteral(")");
+    for (size_t inicio = 0; inicio < filas.size(); inicio += porLote) {
+        const size_t fin = std::min(filas.size(), inicio + porLote);
+        QVariantList valores;
+        valores.reserve(static_cast<qsizetype>(fin - inicio) * columnas);
+        for (size_t i = inicio; i < fin; ++i)
+            valores += filas[i];
+        escribe(QStringList(static_cast<qsizetype>(fin - inicio), fila).join(QStringLiteral(", ")),
+                valores);
+    }
+}
+
+QString ErrorPq(const PGresult* resultado, PGconn* pq) {
+    const char* texto =
+        resultado ? PQresultErrorField(resultado, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char* codigo = resultado ? PQresultErrorField(resultado, PG_DIAG_SQLSTATE) : nullptr;
+    const QString base = QString::fromUtf8(texto ? texto : PQerrorMessage(pq)).trimmed();
+    return MensajeMotor(base, QString::fromLatin1(codigo ? codigo : ""));
 }
 
 QString NombreNuevo() {
@@ -160,6 +250,7 @@ Recordset Connection::Execute(const QString& sql, int /*opciones*/) {
         mObservador(sql);
     QSqlQuery consulta(mBase);
     consulta.setForwardOnly(true);
+    ++mSentencias;
     if (!consulta.exec(TraduceSQL(mMotor, sql)))
         throw Error(MensajeDriver(consulta.lastError()));
     return Lee(consulta, sql);
@@ -180,6 +271,7 @@ Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros
     }
     for (int i = 0; i < parametros.size(); ++i)
         consulta->bindValue(i, parametros.at(i));
+    ++mSentencias;
     if (!consulta->exec())
         throw Error(MensajeDriver(consulta->lastError()));
     return Lee(*consulta, sql);
@@ -196,8 +288,106 @@ void Connection::setEsperaMs(int milisegundos) {
 
 void Connection::EjecutaControl(const QString& sql) {
     QSqlQuery consulta(mBase);
+    ++mSentencias;
     if (!consulta.exec(sql))
         throw Error(MensajeDriver(consulta.lastError()));
+}
+
+void Connection::Copia(const QString& tabla, const QStringList& columnas,
+                       const std::vector<QVariantList>& filas) {
+    const QVariant manejador = mBase.driver()->handle();
+    if (qstrcmp(manejador.typeName(), "PGconn*") != 0 &&
+        qstrcmp(manejador.typeName(), "pg_conn*") != 0)
+        throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión (%1)")
+                        .arg(QString::fromLatin1(manejador.typeName())));
+    PGconn* pq = *static_cast<PGconn* const*>(manejador.constData());
+    const QByteArray sql = QStringLiteral("COPY %1 (%2) FROM STDIN")
+                               .arg(Identificador(tabla), Columnas(columnas))
+                               .toUtf8();
+    ++mSentencias;
+    PGresult* resultado = PQexec(pq, sql.constData());
+    if (PQresultStatus(resultado) != PGRES_COPY_IN) {
+        const QString motivo = ErrorPq(resultado, pq);
+        PQclear(resultado);
+        throw Error(motivo);
+    }
+    PQclear(resultado);
+    // The rows go in blocks of about half a megabyte; the server answers once, at the end.
+    QByteArray bloque;
+    bloque.reserve(1 << 20);
+    bool enviado = true;
+    auto envia = [&] {
+        if (enviado && !bloque.isEmpty())
+            enviado = PQputCopyData(pq, bloque.constData(), static_cast<int>(bloque.size())) == 1;
+        bloque.clear();
+    };
+    for (const QVariantList& fila : filas) {
+        for (qsizetype i = 0; i < fila.size(); ++i) {
+            if (i > 0)
+                bloque += '\t';
+            AgregaValorCopia(bloque, fila.at(i));
+        }
+        bloque += '\n';
+        if (bloque.size() > (1 << 19))
+            envia();
+    }
+    envia();
+    PQputCopyEnd(pq, enviado ? nullptr : "envío interrumpido");
+    QString motivo;
+    while ((resultado = PQgetResult(pq))) {
+        if (PQresultStatus(resultado) != PGRES_COMMAND_OK && motivo.isEmpty())
+            motivo = ErrorPq(resultado, pq);
+        PQclear(resultado);
+    }
+    if (!enviado && motivo.isEmpty())
+        motivo = ErrorPq(nullptr, pq);
+    if (!motivo.isEmpty())
+        throw Error(motivo);
+}
+
+void Connection::InsertaLote(const QString& tabla, const QStringList& columnas,
+                             const std::vector<QVariantList>& filas) {
+    if (filas.empty())
+        return;
+    if (mMotor == Motor::PostgreSql) {
+        Copia(tabla, columnas, filas);
+        return;
+    }
+    // SQLite: multi-row INSERTs, each prepared once, well below the engine's parameter limit.
+    const QString cabeza =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(Identificador(tabla), Columnas(columnas));
+    PorLotes(filas, columnas.size(), [&](const QString& marcas, const QVariantList& valores) {
+        Ejecuta(cabeza + marcas, valores);
+    });
+}
+
+void Connection::ActualizaLote(const QString& tabla, const QString& columnaClave,
+                               const QStringList& columnas,
+                               const std::vector<QVariantList>& filas) {
+    if (filas.empty())
+        return;
+    QStringList asignaciones;
+    for (const QString& c : columnas)
+        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
+    const QStringList todas = QStringList{columnaClave} + columnas;
+    const QString actualiza =
+        QStringLiteral("UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
+            .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
+                 Identificador(columnaClave));
+    if (mMotor == Motor::PostgreSql) {
+        // The rows go by COPY into a table of this transaction, then one UPDATE joins it.
+        EjecutaControl(QStringLiteral("CREATE TEMP TABLE lote ON COMMIT DROP AS SELECT %1 FROM "
+                                      "%2 WITH NO DATA")
+                           .arg(Columnas(todas), tabla));
+        Copia(QStringLiteral("lote"), todas, filas);
+        EjecutaControl(actualiza);
+        EjecutaControl(QStringLiteral("DROP TABLE lote"));
+        return;
+    }
+    const QString cabeza = QStringLiteral("WITH lote(%1) AS (VALUES ").arg(Columnas(todas));
+    PorLotes(filas, todas.size(), [&](const QString& marcas, const QVariantList& valores) {
+        Ejecuta(cabeza + marcas + QStringLiteral(") ") + actualiza, valores);
+    });
 }
 
 void Connection::BeginTrans() {

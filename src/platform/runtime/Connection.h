@@ -32,6 +32,18 @@ public:
     // Rows written by the last INSERT, UPDATE or DELETE.
     int FilasAfectadas() const { return mFilasAfectadas; }
 
+    // Set-wise writes for the suite's library code. Values are bound (or sent in COPY's own
+    // format), never pasted into statement text; the number of statements grows with the
+    // number of batches, not of rows. Every row has one value per column.
+    void InsertaLote(const QString& tabla, const QStringList& columnas,
+                     const std::vector<QVariantList>& filas);
+    // Updates the rows of tabla whose columnaClave equals each row's first value, setting
+    // columnas (in order) to the row's other values.
+    void ActualizaLote(const QString& tabla, const QString& columnaClave,
+                       const QStringList& columnas, const std::vector<QVariantList>& filas);
+    // Statements sent to the engine since the connection opened (for measurements).
+    qint64 Sentencias() const { return mSentencias; }
+
     // How long a statement waits for a database that another connection holds (5 s unless
     // changed).
     void setEsperaMs(int milisegundos);
@@ -54,6 +66,8 @@ private:
     static std::unique_ptr<Connection> AbrePostgreSql(const QString& url);
     Recordset Lee(class QSqlQuery& consulta, const QString& sql);
     void EjecutaControl(const QString& sql);
+    void Copia(const QString& tabla, const QStringList& columnas,
+               const std::vector<QVariantList>& filas);
 
     QString mUrl;
     Motor mMotor;
@@ -63,6 +77,7 @@ private:
     std::function<void(const QString&)> mObservador;
     std::unordered_map<QString, std::unique_ptr<class QSqlQuery>> mPreparadas;
     int mFilasAfectadas = 0;
+    qint64 mSentencias = 0;
 };
 
 } // namespace corvanta

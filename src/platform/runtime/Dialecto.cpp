@@ -83,6 +83,16 @@ QString ExpresionFechaServidor(Motor motor) {
     return QString();
 }
 
+QString SubconsultaLista(Motor motor) {
+    switch (motor) {
+    case Motor::Sqlite:
+        return QStringLiteral("SELECT value FROM json_each(?)");
+    case Motor::PostgreSql:
+        return QStringLiteral("SELECT jsonb_array_elements_text(CAST(? AS jsonb))");
+    }
+    return QString();
+}
+
 QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql) {
     // Every name written outside quotes, by its lower-case form; the first spelling wins.
     QHash<QString, QString> escritos;

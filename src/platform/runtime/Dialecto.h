@@ -17,6 +17,10 @@ QString SentenciaFechaServidor(Motor motor);
 // An expression for the server's local date and time, to write into a date column.
 QString ExpresionFechaServidor(Motor motor);
 
+// A subquery that yields, one row each, the texts of a JSON array bound as its one parameter:
+// a list of any length in one statement, with every value bound.
+QString SubconsultaLista(Motor motor);
+
 // Field names as the statement spelled them. PostgreSQL folds unquoted names to lower case;
 // the names a screen shows (its aliases) must read as written.
 QStringList NombresComoEnSentencia(const QStringList& campos, const QString& sql);

@@ -4,18 +4,57 @@
 #include "runtime/Sesion.h"
 #include "runtime/Valores.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cmath>
+
 namespace corvanta {
 
 namespace {
+
+// The columns a save writes besides the key, the operators and the dates, in this order.
+const QStringList& Columnas() {
+    static const QStringList columnas = {
+        QStringLiteral("Pr_Clave_Corta"), QStringLiteral("Pr_Texto1"),
+        QStringLiteral("Pr_Descripcion"), QStringLiteral("Pr_Descripcion_Corta"),
+        QStringLiteral("Pr_Codigo1"),     QStringLiteral("Pr_Codigo2"),
+        QStringLiteral("Pr_Precio"),      QStringLiteral("Pr_Valor1"),
+        QStringLiteral("Pr_Valor2"),      QStringLiteral("Pr_Valor3"),
+        QStringLiteral("Pr_Valor4"),      QStringLiteral("Pr_Grupo"),
+        QStringLiteral("Pr_Unidad"),      QStringLiteral("Pr_Impuesto")};
+    return columnas;
+}
+
+QVariantList Valores(const DatosProducto& d) {
+    return {d.ClaveCorta, d.Texto1, d.Descripcion, d.DescripcionCorta, d.Codigo1,
+            d.Codigo2,    d.Monto,  d.Valor1,      d.Valor2,           d.Valor3,
+            d.Valor4,     d.Grupo,  d.Unidad,      d.Impuesto};
+}
 
 bool Existe(Connection& cnn, const QString& clave) {
     return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"), {clave})
                 .Eof();
 }
 
+QString TextoLeido(const QVariant& valor) {
+    return valor.isNull() ? QString() : Texto(valor);
+}
+
+double NumeroLeido(const QVariant& valor) {
+    return valor.isNull() ? std::nan("") : Doble(valor);
+}
+
+bool MismoTexto(const QString& a, const QString& b) {
+    return a.isNull() == b.isNull() && a == b;
+}
+
+bool MismoNumero(double a, double b) {
+    return a == b;
+}
+
 } // namespace
 
-bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
+bool Productos::Revisa(DatosProducto& datos, bool bNuevo, bool existe) {
     mMensajeError.clear();
     if (Recorta(datos.Clave).isEmpty()) {
         mMensajeError = QStringLiteral("La clave del producto no puede estar vacía");
@@ -25,50 +64,48 @@ bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
         mMensajeError = QStringLiteral("La descripción del producto no puede estar vacía");
         return false;
     }
+    if (datos.Unidad.isEmpty())
+        datos.Unidad = QStringLiteral("SERVICIO");
+    if (bNuevo && existe) {
+        mMensajeError = QStringLiteral("Ya existe un producto con la clave %1").arg(datos.Clave);
+        return false;
+    }
+    if (!bNuevo && !existe) {
+        mMensajeError =
+            QStringLiteral("No existe un producto con la clave %1 para modificar").arg(datos.Clave);
+        return false;
+    }
+    return true;
+}
+
+bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
     Connection& cnn = Sesion::Conexion();
+    const bool existe = !Recorta(datos.Clave).isEmpty() && Existe(cnn, datos.Clave);
+    if (!Revisa(datos, bNuevo, existe))
+        return false;
     // The server's clock is read inside the statement: one round trip less per product.
     const QString fecha = ExpresionFechaServidor(cnn.motor());
     const QString operador = Sesion::Operador();
-    const bool existe = Existe(cnn, datos.Clave);
-    if (datos.Unidad.isEmpty())
-        datos.Unidad = QStringLiteral("SERVICIO");
-
-    const QVariantList valores = {
-        datos.ClaveCorta, datos.Texto1, datos.Descripcion, datos.DescripcionCorta, datos.Codigo1,
-        datos.Codigo2,    datos.Monto,  datos.Valor1,      datos.Valor2,           datos.Valor3,
-        datos.Valor4,     datos.Grupo,  datos.Unidad,      datos.Impuesto};
+    const QStringList columnas = Columnas();
     if (bNuevo) {
-        if (existe) {
-            mMensajeError =
-                QStringLiteral("Ya existe un producto con la clave %1").arg(datos.Clave);
-            return false;
-        }
-        QVariantList parametros = {datos.Clave};
-        parametros += valores;
-        parametros += QVariantList{operador, operador};
-        cnn.Ejecuta(QStringLiteral(
-                        "INSERT INTO Producto (Pr_Cve_Producto, Pr_Clave_Corta, Pr_Texto1, "
-                        "Pr_Descripcion, Pr_Descripcion_Corta, Pr_Codigo1, Pr_Codigo2, Pr_Precio, "
-                        "Pr_Valor1, Pr_Valor2, Pr_Valor3, Pr_Valor4, Pr_Grupo, Pr_Unidad, "
-                        "Pr_Impuesto, Oper_Alta, Fecha_Alta, Oper_Ult_Modif, Fecha_Ult_Modif) "
-                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, %1, ?, %1)")
-                        .arg(fecha),
-                    parametros);
+        const QVariantList parametros =
+            QVariantList{datos.Clave} + Valores(datos) + QVariantList{operador, operador};
+        cnn.Ejecuta(
+            QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, %1, Oper_Alta, "
+                           "Fecha_Alta, Oper_Ult_Modif, Fecha_Ult_Modif) VALUES (?, %2, "
+                           "?, %3, ?, %3)")
+                .arg(columnas.join(QStringLiteral(", ")),
+                     QStringList(columnas.size(), QStringLiteral("?")).join(QStringLiteral(", ")),
+                     fecha),
+            parametros);
     } else {
-        if (!existe) {
-            mMensajeError = QStringLiteral("No existe un producto con la clave %1 para modificar")
-                                .arg(datos.Clave);
-            return false;
-        }
-        QVariantList parametros = valores;
-        parametros += QVariantList{operador, datos.Clave};
-        cnn.Ejecuta(QStringLiteral("UPDATE Producto SET Pr_Clave_Corta = ?, Pr_Texto1 = ?, "
-                                   "Pr_Descripcion = ?, Pr_Descripcion_Corta = ?, Pr_Codigo1 = ?, "
-                                   "Pr_Codigo2 = ?, Pr_Precio = ?, Pr_Valor1 = ?, Pr_Valor2 = ?, "
-                                   "Pr_Valor3 = ?, Pr_Valor4 = ?, Pr_Grupo = ?, Pr_Unidad = ?, "
-                                   "Pr_Impuesto = ?, Oper_Ult_Modif = ?, Fecha_Ult_Modif = %1 "
-                                   "WHERE Pr_Cve_Producto = ?")
-                        .arg(fecha),
+        QStringList asignaciones;
+        for (const QString& c : columnas)
+            asignaciones.append(c + QStringLiteral(" = ?"));
+        const QVariantList parametros = Valores(datos) + QVariantList{operador, datos.Clave};
+        cnn.Ejecuta(QStringLiteral("UPDATE Producto SET %1, Oper_Ult_Modif = ?, Fecha_Ult_Modif "
+                                   "= %2 WHERE Pr_Cve_Producto = ?")
+                        .arg(asignaciones.join(QStringLiteral(", ")), fecha),
                     parametros);
     }
     // The row just written is the product's: it exists now.
@@ -78,6 +115,80 @@ bool Productos::GuardaProducto(DatosProducto& datos, bool& bNuevo) {
         return false;
     }
     return true;
+}
+
+QHash<QString, DatosProducto> Productos::Lee(const QStringList& claves) {
+    Connection& cnn = Sesion::Conexion();
+    const QString lista = QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(claves)).toJson(QJsonDocument::Compact));
+    Recordset rs =
+        cnn.Ejecuta(QStringLiteral("SELECT Pr_Cve_Producto, %1 FROM Producto WHERE "
+                                   "Pr_Cve_Producto IN (%2)")
+                        .arg(Columnas().join(QStringLiteral(", ")), SubconsultaLista(cnn.motor())),
+                    {lista});
+    QHash<QString, DatosProducto> leidos;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        DatosProducto d;
+        d.Clave = TextoLeido(rs.Fields(0));
+        d.ClaveCorta = TextoLeido(rs.Fields(1));
+        d.Texto1 = TextoLeido(rs.Fields(2));
+        d.Descripcion = TextoLeido(rs.Fields(3));
+        d.DescripcionCorta = TextoLeido(rs.Fields(4));
+        d.Codigo1 = TextoLeido(rs.Fields(5));
+        d.Codigo2 = TextoLeido(rs.Fields(6));
+        d.Monto = NumeroLeido(rs.Fields(7));
+        d.Valor1 = NumeroLeido(rs.Fields(8));
+        d.Valor2 = NumeroLeido(rs.Fields(9));
+        d.Valor3 = NumeroLeido(rs.Fields(10));
+        d.Valor4 = NumeroLeido(rs.Fields(11));
+        d.Grupo = TextoLeido(rs.Fields(12));
+        d.Unidad = TextoLeido(rs.Fields(13));
+        d.Impuesto = NumeroLeido(rs.Fields(14));
+        leidos.insert(d.Clave, d);
+    }
+    return leidos;
+}
+
+void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
+                                const std::vector<DatosProducto>& existentes) {
+    if (nuevos.empty() && existentes.empty())
+        return;
+    Connection& cnn = Sesion::Conexion();
+    // One reading of the server's clock serves every product of the batch.
+    const QString fecha = Texto(cnn.Execute(SentenciaFechaServidor(cnn.motor())).Fields(0));
+    const QString operador = Sesion::Operador();
+
+    std::vector<QVariantList> filas;
+    filas.reserve(nuevos.size());
+    for (const DatosProducto& d : nuevos)
+        filas.push_back(QVariantList{d.Clave} + Valores(d) +
+                        QVariantList{operador, fecha, operador, fecha});
+    cnn.InsertaLote(QStringLiteral("Producto"),
+                    QStringList{QStringLiteral("Pr_Cve_Producto")} + Columnas() +
+                        QStringList{QStringLiteral("Oper_Alta"), QStringLiteral("Fecha_Alta"),
+                                    QStringLiteral("Oper_Ult_Modif"),
+                                    QStringLiteral("Fecha_Ult_Modif")},
+                    filas);
+
+    filas.clear();
+    filas.reserve(existentes.size());
+    for (const DatosProducto& d : existentes)
+        filas.push_back(QVariantList{d.Clave} + Valores(d) + QVariantList{operador, fecha});
+    cnn.ActualizaLote(QStringLiteral("Producto"), QStringLiteral("Pr_Cve_Producto"),
+                      Columnas() + QStringList{QStringLiteral("Oper_Ult_Modif"),
+                                               QStringLiteral("Fecha_Ult_Modif")},
+                      filas);
+}
+
+bool Productos::MismoContenido(const DatosProducto& g, const DatosProducto& n) {
+    return MismoTexto(g.ClaveCorta, n.ClaveCorta) && MismoTexto(g.Texto1, n.Texto1) &&
+           MismoTexto(g.Descripcion, n.Descripcion) &&
+           MismoTexto(g.DescripcionCorta, n.DescripcionCorta) && MismoTexto(g.Codigo1, n.Codigo1) &&
+           MismoTexto(g.Codigo2, n.Codigo2) && MismoNumero(g.Monto, n.Monto) &&
+           MismoNumero(g.Valor1, n.Valor1) && MismoNumero(g.Valor2, n.Valor2) &&
+           MismoNumero(g.Valor3, n.Valor3) && MismoNumero(g.Valor4, n.Valor4) &&
+           MismoTexto(g.Grupo, n.Grupo) && MismoTexto(g.Unidad, n.Unidad) &&
+           MismoNumero(g.Impuesto, n.Impuesto);
 }
 
 } // namespace corvanta

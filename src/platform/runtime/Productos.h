@@ -2,7 +2,10 @@
 
 #include "runtime/DatosProducto.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
+#include <vector>
 
 namespace corvanta {
 
@@ -14,6 +17,20 @@ public:
     // Clave exists afterwards; false is a refusal whose reason is in MensajeError.
     // Database failures are thrown.
     bool GuardaProducto(DatosProducto& datos, bool& bNuevo);
+
+    // The refusals of GuardaProducto without writing anything, given whether the key exists:
+    // true when the save would write the product. Fills in what a save fills in (Unidad).
+    bool Revisa(DatosProducto& datos, bool bNuevo, bool existe);
+    // The stored products under any of these keys, by key, with every member a save writes;
+    // one statement whatever the number of keys. A NULL number reads as NaN.
+    QHash<QString, DatosProducto> Lee(const QStringList& claves);
+    // Saves many products at once, set-wise: nuevos are created, existentes updated. Each
+    // must have passed Revisa. Database failures are thrown.
+    void GuardaProductos(const std::vector<DatosProducto>& nuevos,
+                         const std::vector<DatosProducto>& existentes);
+    // True when a save would write nothing new into the stored product (dates and operators
+    // aside); NULL and empty text differ.
+    static bool MismoContenido(const DatosProducto& guardado, const DatosProducto& nuevo);
 
 private:
     QString mMensajeError;

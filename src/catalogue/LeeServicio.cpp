@@ -1,0 +1,57 @@
+#include "catalogue/PlanDescarga.h"
+
+#include "runtime/Error.h"
+#include "runtime/Valores.h"
+
+using corvanta::Concatena;
+
+namespace kd562 {
+
+namespace {
+
+QString TextoDe(const corvanta::Respuesta& elemento, const char* campo) {
+    QString texto = Concatena(elemento.Item(campo).Valor());
+    // The database keeps Unicode; a broken character could not be stored as it came.
+    if (!corvanta::EsTextoGuardable(texto))
+        throw corvanta::Error(QStringLiteral("El campo %1 de un servicio de la respuesta trae un "
+                                             "carácter no válido (incompleto, nulo o reservado)")
+                                  .arg(QString::fromLatin1(campo)));
+    // A null is written as empty text between quotes, never as NULL.
+    return texto.isNull() ? QStringLiteral("") : texto;
+}
+
+} // namespace
+
+FilaServicio LeeServicio(const corvanta::Respuesta& oElemento) {
+    FilaServicio fila;
+    fila.Clave = TextoDe(oElemento, "PRODUCTO");
+    fila.Descripcion = TextoDe(oElemento, "DESCRIPCION");
+    fila.Grupo = TextoDe(oElemento, "GRUPO");
+    // The amount goes into SQL in general number format: the database keeps that number.
+    fila.Monto = QLocale::c().toDouble(
+        corvanta::NumeroSQL(corvanta::Doble(oElemento.Item("MONTO").Valor())));
+    fila.Observacion = TextoDe(oElemento, "OBSERVACION");
+    fila.Producto = QStringLiteral("");
+    return fila;
+}
+
+const QStringList& ColumnasServicio() {
+    static const QStringList columnas = {
+        QStringLiteral("Psp_Cve_Producto"), QStringLiteral("Psp_Descripcion"),
+        QStringLiteral("Psp_Tipo"),         QStringLiteral("Psp_Grupo"),
+        QStringLiteral("Psp_Monto"),        QStringLiteral("Psp_Observacion"),
+        QStringLiteral("Pr_Cve_Producto"),  QStringLiteral("Fecha_Alta"),
+        QStringLiteral("Oper_Alta"),        QStringLiteral("Fecha_Ult_Modif"),
+        QStringLiteral("Oper_Ult_Modif")};
+    return columnas;
+}
+
+QVariantList ValoresServicio(const FilaServicio& fila, const QString& sFecha,
+                             const QString& sOperador) {
+    return {fila.Clave,    fila.Descripcion, QStringLiteral("01"),
+            fila.Grupo,    fila.Monto,       fila.Observacion,
+            fila.Producto, sFecha,           sOperador,
+            sFecha,        sOperador};
+}
+
+} // namespace kd562

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "gateway/Respuesta.h"
+#include "runtime/DatosProducto.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace kd562 {
+
+// One row of Pos_Servicio_Producto as a download writes it.
+struct FilaServicio {
+    QString Clave; // Psp_Cve_Producto
+    QString Descripcion;
+    QString Grupo;
+    double Monto = 0; // as the database keeps it
+    QString Observacion;
+    QString Producto; // Pr_Cve_Producto
+};
+
+// What a download will write, built in memory before anything is written: the service rows
+// in reply order and the final values of every product the mapping saves.
+struct PlanDescarga {
+    std::vector<FilaServicio> filas;
+    // The stored products under the keys the rows derive, as they were before.
+    QHash<QString, corvanta::DatosProducto> leidos;
+    std::vector<corvanta::DatosProducto> nuevos;
+    std::vector<corvanta::DatosProducto> existentes;
+};
+
+// One service of the gateway's reply as its row would store it: texts as they came (a null
+// as empty text), the amount as the database keeps the number written into SQL. Throws when
+// the element lacks a field, its amount is not a number or a text cannot be stored.
+FilaServicio LeeServicio(const corvanta::Respuesta& oElemento);
+
+// The row's values in the column order of ColumnasServicio, with the date and operator of
+// the download.
+QVariantList ValoresServicio(const FilaServicio& fila, const QString& sFecha,
+                             const QString& sOperador);
+const QStringList& ColumnasServicio();
+
+} // namespace kd562
