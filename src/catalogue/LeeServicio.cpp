@@ -3,6 +3,8 @@
 #include "runtime/Error.h"
 #include "runtime/Valores.h"
 
+#include <cmath>
+
 using corvanta::Concatena;
 
 namespace kd562 {
@@ -27,9 +29,12 @@ FilaServicio LeeServicio(const corvanta::Respuesta& oElemento) {
     fila.Clave = TextoDe(oElemento, "PRODUCTO");
     fila.Descripcion = TextoDe(oElemento, "DESCRIPCION");
     fila.Grupo = TextoDe(oElemento, "GRUPO");
-    // The amount goes into SQL in general number format: the database keeps that number.
-    fila.Monto = QLocale::c().toDouble(
-        corvanta::NumeroSQL(corvanta::Doble(oElemento.Item("MONTO").Valor())));
+    // The amount goes into SQL in general number format (15 significant digits): the database
+    // keeps that number. A whole amount below 10^15 reads back as itself (-0 as 0).
+    const double monto = corvanta::Doble(oElemento.Item("MONTO").Valor());
+    fila.Monto = monto == std::trunc(monto) && std::abs(monto) < 1e15
+                     ? monto + 0.0
+                     : QLocale::c().toDouble(corvanta::NumeroSQL(monto));
     fila.Observacion = TextoDe(oElemento, "OBSERVACION");
     fila.Producto = QStringLiteral("");
     return fila;

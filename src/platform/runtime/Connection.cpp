@@ -12,6 +12,7 @@
 #include <QUrlQuery>
 #include <algorithm>
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace corvanta {
 
@@ -95,24 +96,96 @@ void AgregaValorCopia(QByteArray& linea, const QVariant& valor) {
     }
 }
 
-// Hands escribe the placeholders and values of consecutive batches of rows, each batch small
-// enough for one SQLite statement.
-template <typename Escribe>
-void PorLotes(const std::vector<QVariantList>& filas, qsizetype columnas, Escribe escribe) {
-    const size_t porLote = static_cast<size_t>(std::max<qsizetype>(1, 16000 / columnas));
-    const QString fila = QStringLiteral("(") +
-                         QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
-                         QStringLiteral(")");
-    for (size_t inicio = 0; inicio < filas.size(); inicio += porLote) {
-        const size_t fin = std::min(filas.size(), inicio + porLote);
-        QVariantList valores;
-        valores.reserve(static_cast<qsizetype>(fin - inicio) * columnas);
-        for (size_t i = inicio; i < fin; ++i)
-            valores += filas[i];
-        escribe(QStringList(static_cast<qsizetype>(fin - inicio), fila).join(QStringLiteral(", ")),
-                valores);
+// Writes rows through SQLite's own API on the driver's connection, in multi-row statements
+// of at most 999 parameters: each statement text is prepared once and run once per batch,
+// with every value bound. (Qt names each placeholder, which makes preparing a statement
+// cost the square of its parameters.)
+class LotesSqlite {
+public:
+    explicit LotesSqlite(const QSqlDatabase& base) {
+        const QVariant manejador = base.driver()->handle();
+        if (qstrcmp(manejador.typeName(), "sqlite3*") != 0)
+            throw Error(QStringLiteral("El controlador de SQLite no entregó su conexión"));
+        mBase = *static_cast<sqlite3* const*>(manejador.constData());
     }
-}
+
+    // antes + "(?, …), (?, …)…" + despues, for each batch of filas.
+    void Escribe(const QString& antes, const QString& despues, qsizetype columnas,
+                 const std::vector<QVariantList>& filas, qint64& sentencias) {
+        const size_t porLote = static_cast<size_t>(std::max<qsizetype>(1, 999 / columnas));
+        const QString fila = QStringLiteral("(") +
+                             QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                             QStringLiteral(")");
+        sqlite3_stmt* sentencia = nullptr;
+        size_t preparadaPara = 0;
+        auto termina = [&] {
+            sqlite3_finalize(sentencia);
+            sentencia = nullptr;
+        };
+        try {
+            for (size_t inicio = 0; inicio < filas.size(); inicio += porLote) {
+                const size_t cuantas = std::min(porLote, filas.size() - inicio);
+                if (cuantas != preparadaPara) {
+                    termina();
+                    const QByteArray sql = (antes +
+                                            QStringList(static_cast<qsizetype>(cuantas), fila)
+                                                .join(QStringLiteral(", ")) +
+                                            despues)
+                                               .toUtf8();
+                    if (sqlite3_prepare_v2(mBase, sql.constData(), static_cast<int>(sql.size()),
+                                           &sentencia, nullptr) != SQLITE_OK)
+                        Falla();
+                    preparadaPara = cuantas;
+                }
+                int indice = 1;
+                for (size_t i = inicio; i < inicio + cuantas; ++i)
+                    for (const QVariant& valor : filas[i])
+                        Liga(sentencia, indice++, valor);
+                ++sentencias;
+                if (sqlite3_step(sentencia) != SQLITE_DONE)
+                    Falla();
+                sqlite3_reset(sentencia);
+            }
+        } catch (...) {
+            if (sentencia)
+                sqlite3_reset(sentencia);
+            termina();
+            throw;
+        }
+        termina();
+    }
+
+private:
+    static void Liga(sqlite3_stmt* sentencia, int indice, const QVariant& valor) {
+        if (EsNulo(valor)) {
+            sqlite3_bind_null(sentencia, indice);
+            return;
+        }
+        switch (valor.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(sentencia, indice, valor.toDouble());
+            return;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+            sqlite3_bind_int64(sentencia, indice, valor.toLongLong());
+            return;
+        default:
+            break;
+        }
+        const QString texto = valor.toString();
+        sqlite3_bind_text16(sentencia, indice, texto.utf16(), static_cast<int>(texto.size() * 2),
+                            SQLITE_TRANSIENT);
+    }
+
+    [[noreturn]] void Falla() const {
+        throw Error(MensajeMotor(QString::fromUtf8(sqlite3_errmsg(mBase)),
+                                 QString::number(sqlite3_errcode(mBase))));
+    }
+
+    sqlite3* mBase = nullptr;
+};
 
 QString ErrorPq(const PGresult* resultado, PGconn* pq) {
     const char* texto =
@@ -353,12 +426,9 @@ void Connection::InsertaLote(const QString& tabla, const QStringList& columnas,
         Copia(tabla, columnas, filas);
         return;
     }
-    // SQLite: multi-row INSERTs, each prepared once, well below the engine's parameter limit.
-    const QString cabeza =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(Identificador(tabla), Columnas(columnas));
-    PorLotes(filas, columnas.size(), [&](const QString& marcas, const QVariantList& valores) {
-        Ejecuta(cabeza + marcas, valores);
-    });
+    LotesSqlite(mBase).Escribe(
+        QStringLiteral("INSERT INTO %1 (%2) VALUES ").arg(Identificador(tabla), Columnas(columnas)),
+        QString(), columnas.size(), filas, mSentencias);
 }
 
 void Connection::ActualizaLote(const QString& tabla, const QString& columnaClave,
@@ -384,10 +454,8 @@ void Connection::ActualizaLote(const QString& tabla, const QString& columnaClave
         EjecutaControl(QStringLiteral("DROP TABLE lote"));
         return;
     }
-    const QString cabeza = QStringLiteral("WITH lote(%1) AS (VALUES ").arg(Columnas(todas));
-    PorLotes(filas, todas.size(), [&](const QString& marcas, const QVariantList& valores) {
-        Ejecuta(cabeza + marcas + QStringLiteral(") ") + actualiza, valores);
-    });
+    LotesSqlite(mBase).Escribe(QStringLiteral("WITH lote(%1) AS (VALUES ").arg(Columnas(todas)),
+                               QStringLiteral(") ") + actualiza, todas.size(), filas, mSentencias);
 }
 
 void Connection::BeginTrans() {

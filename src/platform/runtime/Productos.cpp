@@ -31,6 +31,17 @@ QVariantList Valores(const DatosProducto& d) {
             d.Valor4,     d.Grupo,  d.Unidad,      d.Impuesto};
 }
 
+// The key, the values a save writes, then the given operators and dates.
+QVariantList Fila(const DatosProducto& d, std::initializer_list<QString> finales) {
+    QVariantList fila;
+    fila.reserve(1 + 14 + static_cast<qsizetype>(finales.size()));
+    fila.append(d.Clave);
+    fila.append(Valores(d));
+    for (const QString& f : finales)
+        fila.append(f);
+    return fila;
+}
+
 bool Existe(Connection& cnn, const QString& clave) {
     return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"), {clave})
                 .Eof();
@@ -161,8 +172,7 @@ void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
     std::vector<QVariantList> filas;
     filas.reserve(nuevos.size());
     for (const DatosProducto& d : nuevos)
-        filas.push_back(QVariantList{d.Clave} + Valores(d) +
-                        QVariantList{operador, fecha, operador, fecha});
+        filas.push_back(Fila(d, {operador, fecha, operador, fecha}));
     cnn.InsertaLote(QStringLiteral("Producto"),
                     QStringList{QStringLiteral("Pr_Cve_Producto")} + Columnas() +
                         QStringList{QStringLiteral("Oper_Alta"), QStringLiteral("Fecha_Alta"),
@@ -173,7 +183,7 @@ void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
     filas.clear();
     filas.reserve(existentes.size());
     for (const DatosProducto& d : existentes)
-        filas.push_back(QVariantList{d.Clave} + Valores(d) + QVariantList{operador, fecha});
+        filas.push_back(Fila(d, {operador, fecha}));
     cnn.ActualizaLote(QStringLiteral("Producto"), QStringLiteral("Pr_Cve_Producto"),
                       Columnas() + QStringList{QStringLiteral("Oper_Ult_Modif"),
                                                QStringLiteral("Fecha_Ult_Modif")},
