@@ -91,6 +91,7 @@ private slots:
     void cuentaDescargaYLista();
     void cuentaRechazada();
     void descargaFallida();
+    void simulacionYRetiroMasivo();
     void transaccionDelAnfitrion();
 };
 
@@ -268,6 +269,67 @@ void TstKd562::descargaFallida() {
     // Every message is one line.
     for (const QString& linea : c.errores.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
         QVERIFY2(linea.startsWith(QLatin1Char('[')), qPrintable(linea));
+}
+
+void TstKd562::simulacionYRetiroMasivo() {
+    simulador::Configuracion primera;
+    primera.catalogo = Catalogo();
+    simulador::SimuladorPasarela pasarela(primera);
+    QVERIFY(pasarela.Inicia() != 0);
+    // A glitch: the gateway now answers one service the shop never had.
+    simulador::Configuracion recortada;
+    recortada.catalogo = {QJsonObject{{"PRODUCTO", "AGUA"},
+                                      {"DESCRIPCION", "Agua potable"},
+                                      {"GRUPO", "SERVICIOS"},
+                                      {"MONTO", 0},
+                                      {"OBSERVACION", ""}}};
+    simulador::SimuladorPasarela glitch(recortada);
+    QVERIFY(glitch.Inicia() != 0);
+    Kd562 kd;
+    QCOMPARE(kd.Corre({"init"}).salida, 0);
+    QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+    Corrida c = kd.Corre({"sync"});
+    QCOMPARE(c.salida, 0);
+    QVERIFY2(c.errores.contains(
+                 QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin cambio\n"
+                                "Productos: 2 nuevos, 0 cambiados, 0 sin cambio\n")),
+             qPrintable(c.errores));
+    QCOMPARE(kd.Corre({"account", "--url", glitch.URL(), "--user", "t"}).salida, 0);
+    auto tablas = [&] {
+        auto cnn = Connection::Abre(kd.Db());
+        QStringList filas;
+        for (Recordset rs = cnn->Execute(QStringLiteral(
+                 "SELECT Psp_Cve_Producto, Pr_Cve_Producto FROM Pos_Servicio_Producto UNION ALL "
+                 "SELECT Pr_Cve_Producto, Pr_Descripcion FROM Producto ORDER BY 1"));
+             !rs.Eof(); rs.MoveNext())
+            filas.append(rs.Fields(0).toString() + QLatin1Char('|') + rs.Fields(1).toString());
+        return filas;
+    };
+    const QStringList antes = tablas();
+    const QString linea = QStringLiteral("La descarga retiraría 2 de los 2 servicios guardados");
+
+    // The preview asks nothing, shows the guard and the list as it would be, keeps nothing.
+    c = kd.Corre({"sync", "--dry-run"});
+    QCOMPARE(c.salida, 0);
+    QVERIFY2(c.errores.contains(linea), qPrintable(c.errores));
+    QVERIFY(!c.errores.contains(QStringLiteral("[PREGUNTA]")));
+    QVERIFY(c.errores.endsWith(QStringLiteral("\nSimulación: no se guardó ningún cambio\n")));
+    QVERIFY(c.estandar.contains(QStringLiteral("AGUA\tAgua potable")));
+    QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 1\n")));
+    QCOMPARE(tablas(), antes);
+
+    // Unattended, it stops before writing, in one line.
+    c = kd.Corre({"sync", "--yes"});
+    QCOMPARE(c.salida, 1);
+    QCOMPARE(c.errores.count(linea), 1);
+    QVERIFY(!c.errores.contains(QStringLiteral("Servicios:")));
+    QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 2\n")));
+    QCOMPARE(tablas(), antes);
+
+    c = kd.Corre({"sync", "--yes", "--allow-shrink"});
+    QCOMPARE(c.salida, 0);
+    QVERIFY(c.errores.contains(QStringLiteral("Servicios: 1 nuevos, 2 retirados")));
+    QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 1\n")));
 }
 
 void TstKd562::transaccionDelAnfitrion() {
