@@ -76,7 +76,10 @@ class TstCuenta : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { kd562::Main(); }
+    void initTestCase() {
+        KD562_SALTA_SIN_SERVIDOR();
+        kd562::Main();
+    }
     void init() { Dialogo().sUsuarioCargado.clear(); }
     void cleanup();
     void usuarioVacioNoLee();

@@ -83,6 +83,7 @@ class TstKd562 : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
     void argumentosMalos_data();
     void argumentosMalos();
     void baseInservible();

@@ -24,6 +24,7 @@ class TstRuntime : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
     void dialectoSeEjecuta_data();
     void dialectoSeEjecuta();
     void isnullSoloFueraDeComillas_data();
