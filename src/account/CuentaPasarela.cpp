@@ -8,6 +8,16 @@ using namespace corvanta;
 
 namespace kd562 {
 
+// Rows stored under exactly this user.
+double frmConfiguracion::Cuenta(const QString& sUsuario) {
+    gSQL = QStringLiteral("SELECT COUNT(*) AS Total FROM Pos_Servicio_Configuracion ");
+    gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuario) + QStringLiteral("' ");
+    Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+    const double total = Doble(rs.Fields(QStringLiteral("Total")));
+    rs.Close();
+    return total;
+}
+
 // Loads the stored account of the user in txtUsuario into the fields.
 void frmConfiguracion::CargaConfiguracion() {
     try {
@@ -46,7 +56,9 @@ void frmConfiguracion::Controles_B1Click() {
             txtUrlWs->SetFocus();
         return;
     }
-    if (txtUsuario->Text().isEmpty()) {
+    // The account is stored under the user without edge blanks; blanks alone are no user.
+    const QString sUsuario = Recorta(txtUsuario->Text());
+    if (sUsuario.isEmpty()) {
         gConexion->Mensaje(QStringLiteral("Debe especificar un valor en el campo Usuario"),
                            Exclamacion, QStringLiteral("Corvanta"), hWnd(), Modulo,
                            QStringLiteral("ERR-ID:7500018"));
@@ -59,28 +71,31 @@ void frmConfiguracion::Controles_B1Click() {
         cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
         const QString sPassword = cifrado.Transforma(txtPassword->Text());
 
-        // The row counted is the row written: the typed user, trimmed.
-        const QString sUsuarioBuscado = Recorta(txtUsuario->Text());
-        gSQL = QStringLiteral("SELECT COUNT(*) AS Total FROM Pos_Servicio_Configuracion ");
-        gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuarioBuscado) +
-                QStringLiteral("' ");
-        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        // The row counted is the row written. A row stored with edge blanks by an earlier
+        // version, loaded into this dialog, is taken over rather than doubled.
+        QString sClave = sUsuario;
+        bool bExiste = Cuenta(sUsuario) > 0;
+        if (!bExiste && sUsuarioCargado != sUsuario && Recorta(sUsuarioCargado) == sUsuario &&
+            Cuenta(sUsuarioCargado) > 0) {
+            sClave = sUsuarioCargado;
+            bExiste = true;
+        }
 
         const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
-        if (Doble(rs.Fields(QStringLiteral("Total"))) > 0) {
+        if (bExiste) {
             gSQL = QStringLiteral("UPDATE Pos_Servicio_Configuracion SET ");
             gSQL += QStringLiteral("   Psc_URL = '") + Comillas(Recorta(txtUrlWs->Text())) +
                     QStringLiteral("',");
-            gSQL += QStringLiteral("   Psc_Usuario = '") + Comillas(txtUsuario->Text()) +
-                    QStringLiteral("', ");
+            gSQL +=
+                QStringLiteral("   Psc_Usuario = '") + Comillas(sUsuario) + QStringLiteral("', ");
             gSQL +=
                 QStringLiteral("   Psc_Password = '") + Comillas(sPassword) + QStringLiteral("', ");
             gSQL += QStringLiteral("   Oper_Ult_Modif = '") + Comillas(gConexion->Operador()) +
                     QStringLiteral("', ");
             gSQL +=
                 QStringLiteral("   Fecha_Ult_Modif = '") + Comillas(sFecha) + QStringLiteral("' ");
-            gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuarioBuscado) +
-                    QStringLiteral("' ");
+            gSQL +=
+                QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sClave) + QStringLiteral("' ");
         } else {
             gSQL = QStringLiteral("INSERT INTO Pos_Servicio_Configuracion(");
             gSQL += QStringLiteral("   Psc_URL, ");
@@ -93,7 +108,7 @@ void frmConfiguracion::Controles_B1Click() {
             gSQL += QStringLiteral(")VALUES(");
             gSQL +=
                 QStringLiteral("'") + Comillas(Recorta(txtUrlWs->Text())) + QStringLiteral("', ");
-            gSQL += QStringLiteral("'") + Comillas(txtUsuario->Text()) + QStringLiteral("', ");
+            gSQL += QStringLiteral("'") + Comillas(sUsuario) + QStringLiteral("', ");
             gSQL += QStringLiteral("'") + Comillas(sPassword) + QStringLiteral("', ");
             gSQL += QStringLiteral("'") + Comillas(gConexion->Operador()) + QStringLiteral("', ");
             gSQL += QStringLiteral("'") + Comillas(sFecha) + QStringLiteral("', ");
@@ -101,7 +116,6 @@ void frmConfiguracion::Controles_B1Click() {
             gSQL += QStringLiteral("'") + Comillas(sFecha) + QStringLiteral("') ");
         }
         gConexion->Cnn().Execute(gSQL, -1);
-        rs.Close();
         Hide();
     } catch (const std::exception& e) {
         gConexion->Mensaje(QStringLiteral("Controles_B1Click()\r\n") + DescripcionDe(e), Critico,

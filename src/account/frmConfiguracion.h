@@ -51,6 +51,7 @@ private:
     void Controles_B1Click();
     void Controles_B2Click();
     void CargaConfiguracion();
+    double Cuenta(const QString& sUsuario);
 };
 
 } // namespace kd562

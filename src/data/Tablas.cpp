@@ -24,6 +24,19 @@ bool Existe(corvanta::Connection& cnn, const QString& tabla) {
     return !cnn.Ejecuta(sql, {tabla}).Eof();
 }
 
+// Lower-case names of the table's columns; empty when the table is not there.
+QStringList ColumnasDe(corvanta::Connection& cnn, const QString& tabla) {
+    const QString sql =
+        cnn.motor() == corvanta::Motor::Sqlite
+            ? QStringLiteral("SELECT name FROM pragma_table_info(?)")
+            : QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
+                             "table_schema = current_schema() AND lower(table_name) = lower(?)");
+    QStringList columnas;
+    for (corvanta::Recordset rs = cnn.Ejecuta(sql, {tabla}); !rs.Eof(); rs.MoveNext())
+        columnas.append(rs.Fields(0).toString().toLower());
+    return columnas;
+}
+
 } // namespace
 
 QStringList DefinicionTablas(const corvanta::Connection& cnn) {
@@ -92,6 +105,28 @@ void CreaTablas(corvanta::Connection& cnn) {
             cnn.RollbackTrans();
         throw;
     }
+}
+
+QString ColumnaFaltante(corvanta::Connection& cnn) {
+    // The columns are read from the definitions themselves, so the two cannot drift apart.
+    static const QString crea = QStringLiteral("CREATE TABLE IF NOT EXISTS ");
+    for (const QString& sentencia : DefinicionTablas(cnn)) {
+        if (!sentencia.startsWith(crea))
+            continue;
+        const qsizetype abre = sentencia.indexOf(QLatin1Char('('));
+        const QString tabla = sentencia.mid(crea.size(), abre - crea.size()).trimmed();
+        const QStringList existentes = ColumnasDe(cnn, tabla);
+        if (existentes.isEmpty())
+            continue;
+        const QString cuerpo =
+            sentencia.mid(abre + 1, sentencia.lastIndexOf(QLatin1Char(')')) - abre - 1);
+        for (const QString& definicion : cuerpo.split(QStringLiteral(", "))) {
+            const QString columna = definicion.section(QLatin1Char(' '), 0, 0);
+            if (!existentes.contains(columna.toLower()))
+                return tabla + QLatin1Char('.') + columna;
+        }
+    }
+    return QString();
 }
 
 QStringList TablasFaltantes(corvanta::Connection& cnn) {

@@ -15,5 +15,8 @@ QStringList DefinicionTablas(const corvanta::Connection& cnn);
 void CreaTablas(corvanta::Connection& cnn);
 // Names of the tables that are missing (empty when all are there).
 QStringList TablasFaltantes(corvanta::Connection& cnn);
+// The first column that a table lacks, as "Table.Column"; empty when every table that
+// exists has all the columns defined above. A missing table is TablasFaltantes' business.
+QString ColumnaFaltante(corvanta::Connection& cnn);
 
 } // namespace kd562

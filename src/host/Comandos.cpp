@@ -45,6 +45,15 @@ void CompruebaTablas() {
                         .arg(faltan.join(QStringLiteral(", "))));
 }
 
+// A table of the same name but another shape is not ours to use or to change.
+void CompruebaColumnas() {
+    const QString falta = kd562::ColumnaFaltante(Sesion::Conexion());
+    if (!falta.isEmpty())
+        throw Error(
+            QStringLiteral("La tabla %1 no tiene la columna %2")
+                .arg(falta.section(QLatin1Char('.'), 0, 0), falta.section(QLatin1Char('.'), 1)));
+}
+
 PantallaSuite* CreaPantalla(const Opciones& opciones, QObject* dueno) {
     IModulo* modulo = CargaModulo(opciones.modulos, QStringLiteral("KD562"));
     QObject* pantalla = modulo->CreaObjeto(QStringLiteral("Pantalla"));
@@ -190,17 +199,21 @@ int ComandoShow(const Opciones& opciones) {
 
 int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
     // The database is checked before any screen is shown: a bad path is a usage error.
+    // Only init may create the database file.
+    const bool init = opciones.comando == QStringLiteral("init");
     try {
+        Sesion::setCreaBase(init);
         Sesion::Conexion();
-        if (opciones.comando != QStringLiteral("init"))
+        if (!init)
             CompruebaTablas();
-    } catch (const Error& e) {
+        CompruebaColumnas();
+    } catch (const std::exception& e) {
         std::fprintf(stderr, "kd562: %s\n", e.what());
         return ErrorDeUso;
     }
-    if (opciones.comando == QStringLiteral("init"))
-        return ComandoInit(opciones, salida);
     try {
+        if (init)
+            return ComandoInit(opciones, salida);
         if (opciones.comando == QStringLiteral("list"))
             return ComandoList(opciones, salida);
         if (opciones.comando == QStringLiteral("sync"))
@@ -208,7 +221,7 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
         if (opciones.comando == QStringLiteral("account"))
             return ComandoAccount(opciones, salida);
         return ComandoShow(opciones);
-    } catch (const Error& e) {
+    } catch (const std::exception& e) {
         std::fprintf(stderr, "kd562: %s\n", e.what());
         return ErrorDeUso;
     }

@@ -66,7 +66,15 @@ int main(int argc, char** argv) {
 
     QTextStream salida(stdout);
     salida.setEncoding(QStringConverter::Utf8);
-    const int codigo = kd562host::EjecutaComando(opciones, salida);
+    int codigo = kd562host::ErrorDeUso;
+    // Nothing escapes: every failure ends in one line and an exit status.
+    try {
+        codigo = kd562host::EjecutaComando(opciones, salida);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "kd562: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "kd562: error inesperado\n");
+    }
     salida.flush();
     corvanta::Sesion::Cierra();
     return codigo;

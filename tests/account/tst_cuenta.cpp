@@ -76,7 +76,10 @@ class TstCuenta : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { kd562::Main(); }
+    void initTestCase() {
+        KD562_SALTA_SIN_SERVIDOR();
+        kd562::Main();
+    }
     void init() { Dialogo().sUsuarioCargado.clear(); }
     void cleanup();
     void usuarioVacioNoLee();
@@ -86,13 +89,18 @@ private slots:
     void teclas_data();
     void teclas();
     void direccionEnBlanco();
+    void usuarioVacio_data();
     void usuarioVacio();
     void primerGuardadoInserta();
     void segundoGuardadoModifica();
     void otroUsuarioInserta();
     void guardaFilaContada_data();
     void guardaFilaContada();
+    void usuarioConBlancos_data();
+    void usuarioConBlancos();
     void guardadoFallidoNoCierra();
+    void passwordNoGuardable_data();
+    void passwordNoGuardable();
     void tabuladorYEnter();
     void pantallaMuestraCuenta();
     void comillasEnLosCampos();
@@ -227,32 +235,46 @@ void TstCuenta::direccionEnBlanco() {
     QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")), 0);
 }
 
+void TstCuenta::usuarioVacio_data() {
+    QTest::addColumn<QString>("usuario");
+    QTest::newRow("vacio") << "";
+    QTest::newRow("solo blancos") << "   ";
+}
+
 void TstCuenta::usuarioVacio() {
+    QFETCH(QString, usuario);
     prueba::BaseTemporal base;
     bool abierto = false;
+    QWidget* foco = nullptr;
     ConDialogo(QString(), [&] {
-        Llena(QStringLiteral("http://a/ws"), QString(), QStringLiteral("pw"));
+        Llena(QStringLiteral("http://a/ws"), usuario, QStringLiteral("pw"));
+        Dialogo().txtPassword->SetFocus();
         Aceptar();
         abierto = Dialogo().Visible();
+        foco = QApplication::focusWidget();
     });
     QVERIFY(abierto);
+    QCOMPARE(foco, Dialogo().Ventana()->findChild<TxtQIX*>(QStringLiteral("txtUsuario")));
+    QCOMPARE(base.Mensajes().Cuenta(), 1);
     QCOMPARE(base.Mensajes().Ultimo().texto,
              QStringLiteral("Debe especificar un valor en el campo Usuario"));
+    QCOMPARE(base.Mensajes().Ultimo().estilo, 48);
     QCOMPARE(base.Mensajes().Ultimo().idError, QStringLiteral("ERR-ID:7500018"));
+    QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")), 0);
 }
 
 void TstCuenta::primerGuardadoInserta() {
     prueba::BaseTemporal base(QStringLiteral("CAJA3"));
     ConDialogo(QString(), [&] {
-        Llena(QStringLiteral("  http://127.0.0.1:8080/wsService  "), QStringLiteral("  "),
+        Llena(QStringLiteral("  http://127.0.0.1:8080/wsService  "), QStringLiteral("caja3"),
               QString());
         Aceptar();
     });
     QCOMPARE(base.Mensajes().Cuenta(), 0);
-    const QVariantList fila = Fila(base, QStringLiteral("  "));
+    const QVariantList fila = Fila(base, QStringLiteral("caja3"));
     QCOMPARE(fila.size(), 7);
     QCOMPARE(fila.at(0).toString(), QStringLiteral("http://127.0.0.1:8080/wsService"));
-    QCOMPARE(fila.at(1).toString(), QStringLiteral("  "));
+    QCOMPARE(fila.at(1).toString(), QStringLiteral("caja3"));
     QCOMPARE(fila.at(2).toString(), Cifra(QString()));
     QCOMPARE(fila.at(3).toString(), QStringLiteral("CAJA3"));
     QCOMPARE(fila.at(5).toString(), QStringLiteral("CAJA3"));
@@ -321,6 +343,60 @@ void TstCuenta::guardaFilaContada() {
     QCOMPARE(Fila(base, QStringLiteral("uno")).at(2).toString(), Cifra(QStringLiteral("1")));
 }
 
+void TstCuenta::usuarioConBlancos_data() {
+    QTest::addColumn<QStringList>("previas"); // users stored before, password "viejo"
+    QTest::addColumn<QString>("abierto");     // user the dialog is opened for
+    QTest::addColumn<QString>("tecleado");    // user typed before each of three saves
+    QTest::addColumn<QStringList>("despues"); // "user|password" of every row, in order
+    QTest::newRow("blanco delante") << QStringList() << " ana"
+                                    << " ana" << QStringList{"ana|3"};
+    QTest::newRow("blancos a los lados") << QStringList() << ""
+                                         << "  ana  " << QStringList{"ana|3"};
+    QTest::newRow("fila antigua con blancos") << QStringList{" ana"} << " ana"
+                                              << " ana" << QStringList{"ana|3"};
+    QTest::newRow("fila antigua, tecleado sin blancos") << QStringList{"ana "} << "ana "
+                                                        << "ana" << QStringList{"ana|3"};
+    QTest::newRow("fila antigua de otro usuario") << QStringList{" luis"} << " luis"
+                                                  << "ana" << QStringList{" luis|viejo", "ana|3"};
+    QTest::newRow("duplicado antiguo se deja") << QStringList{" ana", "ana"} << "ana"
+                                               << "ana" << QStringList{" ana|viejo", "ana|3"};
+}
+
+void TstCuenta::usuarioConBlancos() {
+    QFETCH(QStringList, previas);
+    QFETCH(QString, abierto);
+    QFETCH(QString, tecleado);
+    QFETCH(QStringList, despues);
+    prueba::BaseTemporal base;
+    for (const QString& usuario : previas)
+        base.AgregaCuenta(QStringLiteral("http://a/ws"), usuario, QStringLiteral("viejo"));
+    // Each save opens the dialog as the screen would: for the user the last one stored.
+    QString usuarioAlAbrir = abierto;
+    for (int vez = 1; vez <= 3; ++vez) {
+        bool cerrado = false;
+        ConDialogo(usuarioAlAbrir, [&] {
+            Dialogo().txtUsuario->setText(tecleado);
+            Dialogo().txtPassword->setText(QString::number(vez));
+            Aceptar();
+            cerrado = !Dialogo().Visible();
+        });
+        QVERIFY(cerrado);
+        usuarioAlAbrir = Recorta(tecleado);
+    }
+    QCOMPARE(base.Mensajes().Cuenta(), 0);
+    QStringList esperado;
+    for (const QString& fila : despues)
+        esperado.append(fila.section(QLatin1Char('|'), 0, 0) + QLatin1Char('|') +
+                        Cifra(fila.section(QLatin1Char('|'), 1)));
+    // Sorted here: the engines' collations may order blanks differently.
+    QStringList filas = base.Volcado({QStringLiteral("SELECT Psc_Usuario, Psc_Password FROM "
+                                                     "Pos_Servicio_Configuracion")})
+                            .split(QLatin1Char('\n'));
+    filas.sort();
+    esperado.sort();
+    QCOMPARE(filas, esperado);
+}
+
 void TstCuenta::guardadoFallidoNoCierra() {
     prueba::BaseTemporal base;
     // The engine refuses the row: a trigger in each engine's own language.
@@ -349,6 +425,33 @@ void TstCuenta::guardadoFallidoNoCierra() {
     const Mensaje& fallo = base.Mensajes().Ultimo();
     QVERIFY(fallo.texto.startsWith(QStringLiteral("Controles_B1Click()\r\n")));
     QVERIFY(fallo.texto.contains(QStringLiteral("disco lleno")));
+    QCOMPARE(fallo.estilo, 16);
+    QCOMPARE(fallo.idError, QStringLiteral("ERR-ID:7500020"));
+    QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")), 0);
+}
+
+void TstCuenta::passwordNoGuardable_data() {
+    QTest::addColumn<QString>("password");
+    QTest::newRow("nulo") << QStringLiteral("pw") + QChar(0);
+    QTest::newRow("no caracter") << QStringLiteral("pw") + QChar(0xFFFE);
+    QTest::newRow("sustituto suelto") << QString(QChar(0xDC00)) + QStringLiteral("pw");
+}
+
+void TstCuenta::passwordNoGuardable() {
+    QFETCH(QString, password);
+    prueba::BaseTemporal base;
+    bool abierto = false;
+    ConDialogo(QString(), [&] {
+        Llena(QStringLiteral("http://a/ws"), QStringLiteral("tienda"), password);
+        Aceptar();
+        abierto = Dialogo().Visible();
+    });
+    QVERIFY(abierto);
+    QCOMPARE(base.Mensajes().Cuenta(), 1);
+    const Mensaje& fallo = base.Mensajes().Ultimo();
+    QCOMPARE(fallo.texto, QStringLiteral("Controles_B1Click()\r\nLa contraseña tiene caracteres "
+                                         "que no se pueden guardar (NUL, no caracteres Unicode o "
+                                         "sustitutos sueltos)"));
     QCOMPARE(fallo.estilo, 16);
     QCOMPARE(fallo.idError, QStringLiteral("ERR-ID:7500020"));
     QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Pos_Servicio_Configuracion")), 0);

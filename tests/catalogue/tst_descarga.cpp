@@ -96,7 +96,10 @@ class TstDescarga : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { kd562::Main(); }
+    void initTestCase() {
+        KD562_SALTA_SIN_SERVIDOR();
+        kd562::Main();
+    }
     void cleanup();
     // Client set-up
     void iniciaSinCuenta();

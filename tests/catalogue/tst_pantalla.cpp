@@ -83,7 +83,10 @@ class TstPantalla : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { kd562::Main(); }
+    void initTestCase() {
+        KD562_SALTA_SIN_SERVIDOR();
+        kd562::Main();
+    }
     void cleanup();
     void redimensiona();
     void encogeSinMensaje();

@@ -1,6 +1,7 @@
 #include "BaseNueva.h"
 #include "BaseTemporal.h"
 #include "SimuladorPasarela.h"
+#include "data/Tablas.h"
 #include "forms/CargaModulo.h"
 #include "host/Anfitrion.h"
 #include "runtime/Cifrado.h"
@@ -36,6 +37,10 @@ public:
         argumentos.prepend(QStringLiteral("--operator"));
         QProcess proceso;
         proceso.setWorkingDirectory(mBase.Carpeta());
+        // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
+        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+        entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mEjecucion.path());
+        proceso.setProcessEnvironment(entorno);
         proceso.start(QStringLiteral(KD562_EXE), argumentos);
         if (!proceso.waitForStarted())
             return {};
@@ -52,6 +57,7 @@ public:
 
 private:
     prueba::BaseNueva mBase;
+    QTemporaryDir mEjecucion;
     QString mDb;
     QStringList mLineas;
 };
@@ -83,9 +89,14 @@ class TstKd562 : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
     void argumentosMalos_data();
     void argumentosMalos();
     void baseInservible();
+    void tablasDeOtraForma_data();
+    void tablasDeOtraForma();
+    void soloInitCreaLaBase_data();
+    void soloInitCreaLaBase();
     void moduloAusente();
     void initDemoNoSobrescribe();
     void cuentaDescargaYLista();
@@ -135,6 +146,86 @@ void TstKd562::baseInservible() {
         QCOMPARE(c.salida, 2);
         QCOMPARE(c.errores.count(QLatin1Char('\n')), 1);
         QVERIFY2(c.errores.startsWith(QStringLiteral("kd562: ")), qPrintable(c.errores));
+    }
+}
+
+void TstKd562::tablasDeOtraForma_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("tabla");
+    QTest::addColumn<QString>("columna"); // left out when the tables are made
+    const QList<QStringList> comandos = {
+        {"init"},
+        {"init", "--demo"},
+        {"list"},
+        {"sync", "--yes"},
+        {"account", "--url", "http://127.0.0.1:1/ws", "--user", "u"},
+        {"show"}};
+    const QList<QStringList> faltas = {{"Pos_Servicio_Configuracion", "Psc_Password"},
+                                       {"Pos_Servicio_Producto", "Psp_Monto"},
+                                       {"Producto", "Pr_Descripcion_Corta"}};
+    for (const QStringList& comando : comandos)
+        for (const QStringList& falta : faltas)
+            QTest::addRow("%s sin %s", qPrintable(comando.join(QLatin1Char(' '))),
+                          qPrintable(falta.at(1)))
+                << comando << falta.at(0) << falta.at(1);
+}
+
+void TstKd562::tablasDeOtraForma() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, tabla);
+    QFETCH(QString, columna);
+    Kd562 kd;
+    const QString volcado = QStringLiteral("SELECT COUNT(*) FROM Producto");
+    {
+        // The module's tables, one of them without one column; no index refers to it.
+        auto cnn = Connection::Abre(kd.Db());
+        for (QString sentencia : kd562::DefinicionTablas(*cnn)) {
+            if (!sentencia.startsWith(QStringLiteral("CREATE TABLE")))
+                continue;
+            if (sentencia.contains(QStringLiteral(" ") + tabla + QStringLiteral(" (")))
+                sentencia.replace(QRegularExpression(columna + QStringLiteral(" [^,]*, ")),
+                                  QString());
+            cnn->Execute(sentencia);
+        }
+    }
+    QVERIFY(kd562::ColumnaFaltante(*Connection::Abre(kd.Db())) == tabla + "." + columna);
+    const Corrida c = kd.Corre(argumentos);
+    QCOMPARE(c.salida, 2);
+    QCOMPARE(c.errores,
+             QStringLiteral("kd562: La tabla %1 no tiene la columna %2\n").arg(tabla, columna));
+    QVERIFY(c.estandar.isEmpty());
+    QCOMPARE(Cuenta(kd.Db(), volcado), 0); // not even the demo products
+}
+
+void TstKd562::soloInitCreaLaBase_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("db"); // relative to the working folder
+    QTest::newRow("list") << QStringList{"list"} << "sqlite:corvanta.db";
+    QTest::newRow("sync") << QStringList{"sync", "--yes"} << "sqlite:corvanta.db";
+    QTest::newRow("account") << QStringList{"account", "--url", "http://127.0.0.1:1/ws", "--user",
+                                            "u"}
+                             << "sqlite:otra.db";
+    QTest::newRow("show") << QStringList{"show"} << "sqlite:corvanta.db";
+    QTest::newRow("carpeta inexistente") << QStringList{"list"} << "sqlite:falta/corvanta.db";
+}
+
+void TstKd562::soloInitCreaLaBase() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, db);
+    Kd562 kd;
+    const QString archivo = QDir(kd.Carpeta()).filePath(db.mid(7));
+    const QStringList antes = QDir(kd.Carpeta()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+    const Corrida c = kd.Corre(argumentos, {}, db);
+    QCOMPARE(c.salida, 2);
+    QCOMPARE(c.errores.count(QLatin1Char('\n')), 1);
+    QVERIFY2(c.errores.startsWith(QStringLiteral("kd562: No existe la base de datos")),
+             qPrintable(c.errores));
+    QCOMPARE(QDir(kd.Carpeta()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), antes);
+    // Only init makes the file, where the others looked for it.
+    if (!db.contains(QLatin1Char('/'))) {
+        QCOMPARE(kd.Corre({QStringLiteral("init")}, {}, db).salida, 0);
+        QVERIFY(QFileInfo(archivo).isFile());
+        QCOMPARE(kd.Corre({QStringLiteral("list")}, {}, db).salida, 0);
     }
 }
 

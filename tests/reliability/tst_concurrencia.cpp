@@ -34,6 +34,7 @@ class TstConcurrencia : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
     void dosTerminales();
 };
 

@@ -59,6 +59,10 @@ bool EsPostgreSql() {
     return qEnvironmentVariable("KD562_PRUEBA_MOTOR") == QStringLiteral("postgresql");
 }
 
+bool FaltaServidor() {
+    return EsPostgreSql() && qEnvironmentVariableIsEmpty("KD562_PG_URL");
+}
+
 BaseNueva::BaseNueva() {
     if (!EsPostgreSql()) {
         mUrl = QStringLiteral("sqlite:") + mCarpeta.filePath(QStringLiteral("corvanta.db"));

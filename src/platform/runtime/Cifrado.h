@@ -9,7 +9,9 @@ namespace corvanta {
 class Cifrado {
 public:
     void setLlave(const QString& llave) { mLlave = llave; }
-    // Its own inverse under one key: applied twice it gives the text back.
+    // Its own inverse under one key: applied twice it gives the text back. The result has
+    // the text's UTF-16 length and is text a database keeps. Throws Error for a text that a
+    // database cannot keep (NUL, noncharacters, lone surrogates).
     QString Transforma(const QString& texto) const;
 
 private:

@@ -3,6 +3,7 @@
 #include "runtime/Error.h"
 
 #include <QAtomicInt>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -205,7 +206,7 @@ QString NombreNuevo() {
 Connection::Connection(QString url, Motor motor, QString nombre)
     : mUrl(std::move(url)), mMotor(motor), mNombre(std::move(nombre)) {}
 
-std::unique_ptr<Connection> Connection::Abre(const QString& url) {
+std::unique_ptr<Connection> Connection::Abre(const QString& url, bool crear) {
     if (url.startsWith(QStringLiteral("postgresql://")))
         return AbrePostgreSql(url);
     if (!url.startsWith(QStringLiteral("sqlite:")))
@@ -216,11 +217,24 @@ std::unique_ptr<Connection> Connection::Abre(const QString& url) {
     if (ruta.isEmpty())
         throw Error(QStringLiteral("Falta la ruta de la base de datos en %1").arg(url));
 
+    const bool enMemoria = ruta == QStringLiteral(":memory:");
+    if (!crear && !enMemoria && !QFileInfo(ruta).isFile())
+        throw Error(QStringLiteral("No existe la base de datos %1").arg(ruta));
+
     std::unique_ptr<Connection> cnn(new Connection(url, Motor::Sqlite, NombreNuevo()));
     cnn->mBase = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), cnn->mNombre);
-    cnn->mBase.setDatabaseName(ruta);
     // A database briefly locked by another terminal is waited for, not failed at once.
-    cnn->mBase.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    QString opciones = QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000");
+    if (crear || enMemoria) {
+        cnn->mBase.setDatabaseName(ruta);
+    } else {
+        // mode=rw: a file removed since the check above is not created again either.
+        QUrl archivo = QUrl::fromLocalFile(QFileInfo(ruta).absoluteFilePath());
+        archivo.setQuery(QStringLiteral("mode=rw"));
+        cnn->mBase.setDatabaseName(archivo.toString(QUrl::FullyEncoded));
+        opciones += QStringLiteral(";QSQLITE_OPEN_URI");
+    }
+    cnn->mBase.setConnectOptions(opciones);
     if (!cnn->mBase.open())
         throw Error(QStringLiteral("No se pudo abrir la base de datos %1: %2")
                         .arg(ruta, MensajeDriver(cnn->mBase.lastError())));

@@ -19,8 +19,9 @@ class Connection {
 public:
     // "sqlite:PATH" (":memory:" allowed) or "postgresql://USER@HOST[:PORT]/DBNAME"
     // (optionally "?schema=NAME"); a PostgreSQL password comes from PGPASSWORD or
-    // ~/.pgpass, never from the address. Throws Error with a one-line reason.
-    static std::unique_ptr<Connection> Abre(const QString& url);
+    // ~/.pgpass, never from the address. Throws Error with a one-line reason. With
+    // `crear` false a SQLite file that does not exist is an error, and none is created.
+    static std::unique_ptr<Connection> Abre(const QString& url, bool crear = true);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -14,6 +14,7 @@ struct Estado {
     QString operador;
     std::shared_ptr<ServicioMensajes> mensajes;
     std::unique_ptr<Connection> conexion;
+    bool creaBase = true;
 };
 
 Estado& Datos() {
@@ -41,7 +42,7 @@ Connection& Sesion::Conexion() {
     if (!e.conexion) {
         if (e.url.isEmpty())
             throw Error(QStringLiteral("La sesión no tiene una base de datos configurada"));
-        e.conexion = Connection::Abre(e.url);
+        e.conexion = Connection::Abre(e.url, e.creaBase);
         // The database driver goes with the application object; the connection must go
         // before it, not among the program's static objects.
         static const bool registrado = [] {
@@ -51,6 +52,10 @@ Connection& Sesion::Conexion() {
         Q_UNUSED(registrado);
     }
     return *e.conexion;
+}
+
+void Sesion::setCreaBase(bool crea) {
+    Datos().creaBase = crea;
 }
 
 QString Sesion::Operador() {

@@ -16,6 +16,8 @@ public:
                           std::shared_ptr<ServicioMensajes> mensajes);
     // Closes the connection; the next use opens it again from the configured URL.
     static void Cierra();
+    // Whether opening may create a SQLite file that is not there (it may unless told).
+    static void setCreaBase(bool crea);
 
     // The one open connection; opened on first use. Throws Error when it cannot open.
     static Connection& Conexion();
