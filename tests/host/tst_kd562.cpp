@@ -103,6 +103,7 @@ private slots:
     void cuentaRechazada();
     void descargaFallida();
     void simulacionYRetiroMasivo();
+    void resumenEnLineaDeEstado();
     void transaccionDelAnfitrion();
 };
 
@@ -421,6 +422,30 @@ void TstKd562::simulacionYRetiroMasivo() {
     QCOMPARE(c.salida, 0);
     QVERIFY(c.errores.contains(QStringLiteral("Servicios: 1 nuevos, 2 retirados")));
     QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 1\n")));
+}
+
+void TstKd562::resumenEnLineaDeEstado() {
+    simulador::Configuracion configuracion;
+    configuracion.catalogo = Catalogo();
+    simulador::SimuladorPasarela pasarela(configuracion);
+    QVERIFY(pasarela.Inicia() != 0);
+    prueba::BaseTemporal base;
+    base.AgregaCuenta(pasarela.URL(), QStringLiteral("t"), QStringLiteral("p"));
+    IModulo* modulo =
+        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
+    std::unique_ptr<QObject> clase(modulo->CreaObjeto(QStringLiteral("Pantalla")));
+    auto* pantalla = qobject_cast<PantallaSuite*>(clase->property("GetPantalla").value<QObject*>());
+    QVERIFY(pantalla);
+    kd562host::Anfitrion anfitrion;
+    anfitrion.Abre(pantalla);
+    pantalla->Ventana()->findChild<QToolButton*>(QStringLiteral("b1"))->click();
+    // No extra message: the summary's first line is in the status line.
+    QCOMPARE(base.Mensajes().Cuenta(), 0);
+    auto* estado = anfitrion.findChild<QLabel*>(QStringLiteral("estado"));
+    QVERIFY(estado);
+    QCOMPARE(estado->text(),
+             QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin cambio"));
+    anfitrion.close();
 }
 
 void TstKd562::transaccionDelAnfitrion() {
