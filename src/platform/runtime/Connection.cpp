@@ -4,6 +4,7 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -17,9 +18,21 @@
 
 namespace corvanta {
 
+// Transaction boundaries, for tracing a run (QT_LOGGING_RULES="corvanta.sql.debug=true").
+Q_LOGGING_CATEGORY(lcSql, "corvanta.sql", QtWarningMsg)
+
 namespace {
 
+QString PerdidaDeEnlace(const QString& motivo) {
+    return QStringLiteral("Se perdió la conexión con el servidor de base de datos; lo que estaba "
+                          "en curso no se guardó (%1)")
+        .arg(motivo);
+}
+
 QString MensajeMotor(const QString& base, const QString& codigo) {
+    // PostgreSQL: the server went away (a crash, a shutdown, the network).
+    if (codigo.startsWith(QStringLiteral("08")) || codigo.startsWith(QStringLiteral("57P")))
+        return PerdidaDeEnlace(base);
     // PostgreSQL: another terminal changed the same rows in a transaction of its own.
     if (codigo == QStringLiteral("40001") || codigo == QStringLiteral("40P01") ||
         codigo == QStringLiteral("23505"))
@@ -273,13 +286,23 @@ std::unique_ptr<Connection> Connection::AbrePostgreSql(const QString& url) {
     cnn->mBase.setPort(direccion.port(5432));
     cnn->mBase.setUserName(direccion.userName());
     cnn->mBase.setDatabaseName(base);
-    // The password, if any, comes from libpq's own places (PGPASSWORD, ~/.pgpass).
-    cnn->mBase.setConnectOptions(QStringLiteral("connect_timeout=10"));
+    // The password, if any, comes from libpq's own places (PGPASSWORD, ~/.pgpass). Keepalives
+    // and the TCP user time-out notice a server that vanished within about half a minute,
+    // instead of waiting forever on a silent socket.
+    cnn->mBase.setConnectOptions(
+        QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=10;keepalives_interval=5;"
+                       "keepalives_count=3;tcp_user_timeout=30000"));
+    cnn->mEsquema = esquema;
     if (!cnn->mBase.open())
         throw Error(QStringLiteral("No se pudo abrir la base de datos %1 en %2: %3")
                         .arg(base, direccion.host(), MensajeDriver(cnn->mBase.lastError())));
+    cnn->PreparaSesion();
+    return cnn;
+}
+
+void Connection::PreparaSesion() {
     // Doubling quotes is a complete escape only when backslashes are plain characters.
-    QSqlQuery consulta(cnn->mBase);
+    QSqlQuery consulta(mBase);
     if (!consulta.exec(QStringLiteral("SHOW standard_conforming_strings")) || !consulta.next())
         throw Error(MensajeDriver(consulta.lastError()));
     if (consulta.value(0).toString() != QStringLiteral("on"))
@@ -289,9 +312,46 @@ std::unique_ptr<Connection> Connection::AbrePostgreSql(const QString& url) {
     // The server's notices ("skipping", "drop cascades") are not messages for the user.
     if (!consulta.exec(QStringLiteral("SET client_min_messages TO warning")))
         throw Error(MensajeDriver(consulta.lastError()));
-    if (!esquema.isEmpty() && !consulta.exec(QStringLiteral("SET search_path TO %1").arg(esquema)))
+    if (!mEsquema.isEmpty() &&
+        !consulta.exec(QStringLiteral("SET search_path TO %1").arg(mEsquema)))
         throw Error(MensajeDriver(consulta.lastError()));
-    return cnn;
+}
+
+PGconn* Connection::EnlacePq() const {
+    const QVariant manejador = mBase.driver()->handle();
+    if (qstrcmp(manejador.typeName(), "PGconn*") != 0 &&
+        qstrcmp(manejador.typeName(), "pg_conn*") != 0)
+        return nullptr;
+    return *static_cast<PGconn* const*>(manejador.constData());
+}
+
+bool Connection::EnlaceRoto() const {
+    if (mMotor != Motor::PostgreSql)
+        return false;
+    PGconn* pq = EnlacePq();
+    return !pq || PQstatus(pq) != CONNECTION_OK;
+}
+
+void Connection::AseguraEnlace() {
+    // A link that broke (the server restarted, the network went) is opened again, with its
+    // settings and without its prepared statements, before the next statement outside a
+    // transaction; never inside one, whose work is lost with the link.
+    if (mEnTransaccion || !EnlaceRoto())
+        return;
+    mPreparadas.clear();
+    mBase.close();
+    if (!mBase.open())
+        throw Error(QStringLiteral("No se pudo abrir de nuevo la conexión con el servidor de base "
+                                   "de datos: %1")
+                        .arg(MensajeDriver(mBase.lastError())));
+    PreparaSesion();
+}
+
+Error Connection::Falla(const QString& motivo) const {
+    // The driver's own words for a dead link are kept inside ours.
+    if (EnlaceRoto() && !motivo.startsWith(QStringLiteral("Se perdió la conexión")))
+        return Error(PerdidaDeEnlace(motivo));
+    return Error(motivo);
 }
 
 Connection::~Connection() {
@@ -335,17 +395,19 @@ Recordset Connection::Lee(QSqlQuery& consulta, const QString& sql) {
 Recordset Connection::Execute(const QString& sql, int /*opciones*/) {
     if (mObservador)
         mObservador(sql);
+    AseguraEnlace();
     QSqlQuery consulta(mBase);
     consulta.setForwardOnly(true);
     ++mSentencias;
     if (!consulta.exec(TraduceSQL(mMotor, sql)))
-        throw Error(MensajeDriver(consulta.lastError()));
+        throw Falla(MensajeDriver(consulta.lastError()));
     return Lee(consulta, sql);
 }
 
 Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros) {
     // The library runs the same few statements once per row of a catalogue: each is prepared
     // once per connection and reused.
+    AseguraEnlace();
     std::unique_ptr<QSqlQuery>& consulta = mPreparadas[sql];
     if (!consulta) {
         consulta = std::make_unique<QSqlQuery>(mBase);
@@ -353,14 +415,14 @@ Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros
         if (!consulta->prepare(sql)) {
             const QString motivo = MensajeDriver(consulta->lastError());
             mPreparadas.erase(sql);
-            throw Error(motivo);
+            throw Falla(motivo);
         }
     }
     for (int i = 0; i < parametros.size(); ++i)
         consulta->bindValue(i, parametros.at(i));
     ++mSentencias;
     if (!consulta->exec())
-        throw Error(MensajeDriver(consulta->lastError()));
+        throw Falla(MensajeDriver(consulta->lastError()));
     return Lee(*consulta, sql);
 }
 
@@ -377,17 +439,14 @@ void Connection::EjecutaControl(const QString& sql) {
     QSqlQuery consulta(mBase);
     ++mSentencias;
     if (!consulta.exec(sql))
-        throw Error(MensajeDriver(consulta.lastError()));
+        throw Falla(MensajeDriver(consulta.lastError()));
 }
 
 void Connection::Copia(const QString& tabla, const QStringList& columnas,
                        const std::vector<QVariantList>& filas) {
-    const QVariant manejador = mBase.driver()->handle();
-    if (qstrcmp(manejador.typeName(), "PGconn*") != 0 &&
-        qstrcmp(manejador.typeName(), "pg_conn*") != 0)
-        throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión (%1)")
-                        .arg(QString::fromLatin1(manejador.typeName())));
-    PGconn* pq = *static_cast<PGconn* const*>(manejador.constData());
+    PGconn* pq = EnlacePq();
+    if (!pq)
+        throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión"));
     const QByteArray sql = QStringLiteral("COPY %1 (%2) FROM STDIN")
                                .arg(Identificador(tabla), Columnas(columnas))
                                .toUtf8();
@@ -396,7 +455,7 @@ void Connection::Copia(const QString& tabla, const QStringList& columnas,
     if (PQresultStatus(resultado) != PGRES_COPY_IN) {
         const QString motivo = ErrorPq(resultado, pq);
         PQclear(resultado);
-        throw Error(motivo);
+        throw Falla(motivo);
     }
     PQclear(resultado);
     // The rows go in blocks of about half a megabyte; the server answers once, at the end.
@@ -429,7 +488,7 @@ void Connection::Copia(const QString& tabla, const QStringList& columnas,
     if (!enviado && motivo.isEmpty())
         motivo = ErrorPq(nullptr, pq);
     if (!motivo.isEmpty())
-        throw Error(motivo);
+        throw Falla(motivo);
 }
 
 void Connection::InsertaLote(const QString& tabla, const QStringList& columnas,
@@ -475,6 +534,8 @@ void Connection::ActualizaLote(const QString& tabla, const QString& columnaClave
 void Connection::BeginTrans() {
     if (mEnTransaccion)
         throw Error(QStringLiteral("Ya hay una transacción abierta en esta conexión"));
+    AseguraEnlace();
+    qCDebug(lcSql) << "BEGIN";
     if (mMotor == Motor::PostgreSql) {
         // Two terminals rewriting the catalogue at once: the second one waits for the first
         // and then fails cleanly instead of mixing both catalogues.
@@ -488,6 +549,7 @@ void Connection::BeginTrans() {
 void Connection::CommitTrans() {
     if (!mEnTransaccion)
         throw Error(QStringLiteral("No hay ninguna transacción abierta"));
+    qCDebug(lcSql) << "COMMIT";
     if (mMotor == Motor::PostgreSql) {
         // A failed COMMIT ends the transaction there: nothing is left to roll back.
         mEnTransaccion = false;
@@ -502,6 +564,7 @@ void Connection::CommitTrans() {
 void Connection::RollbackTrans() {
     if (!mEnTransaccion)
         throw Error(QStringLiteral("No hay ninguna transacción abierta"));
+    qCDebug(lcSql) << "ROLLBACK";
     // The transaction is over whatever the driver says: a failed rollback of SQLite
     // leaves no transaction open either.
     mEnTransaccion = false;

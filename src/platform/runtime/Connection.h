@@ -11,6 +11,8 @@
 #include <memory>
 #include <unordered_map>
 
+struct pg_conn;
+
 namespace corvanta {
 
 // The suite's database connection: statements run as text and come back as static
@@ -67,12 +69,18 @@ private:
     static std::unique_ptr<Connection> AbrePostgreSql(const QString& url);
     Recordset Lee(class QSqlQuery& consulta, const QString& sql);
     void EjecutaControl(const QString& sql);
+    void PreparaSesion();
+    pg_conn* EnlacePq() const;
+    bool EnlaceRoto() const;
+    void AseguraEnlace();
+    class Error Falla(const QString& motivo) const;
     void Copia(const QString& tabla, const QStringList& columnas,
                const std::vector<QVariantList>& filas);
 
     QString mUrl;
     Motor mMotor;
     QString mNombre;
+    QString mEsquema;
     QSqlDatabase mBase;
     bool mEnTransaccion = false;
     std::function<void(const QString&)> mObservador;
