@@ -50,6 +50,7 @@ TxtQIX* NuevoTexto(QWidget* ventana, const QString& nombre, int arriba, bool neg
 
 frmConfiguracion::frmConfiguracion() : Forma(QStringLiteral("frmConfiguracion")) {
     setKeyPreview(true);
+    setStartUpPosition(1);
 }
 
 frmConfiguracion& frmConfiguracion::Instancia() {

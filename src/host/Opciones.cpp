@@ -1,82 +1,258 @@
 #include "host/Opciones.h"
 
-#include "runtime/Error.h"
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
 
 namespace kd562host {
 
 namespace {
 
-corvanta::Error Mal(const QString& motivo) {
-    return corvanta::Error(motivo);
+ErrorDeArgumentos Mal(const QString& motivo) {
+    return ErrorDeArgumentos(motivo);
+}
+
+// One command: the options it accepts besides the general ones, and its help.
+struct DefinicionComando {
+    QString nombre;
+    QStringList opciones;
+    QString sinopsis;
+    QString resumen;
+    QString detalle;
+};
+
+const QList<DefinicionComando>& Comandos() {
+    static const QList<DefinicionComando> comandos = {
+        {QStringLiteral("init"),
+         {QStringLiteral("demo")},
+         QStringLiteral("init [--demo]"),
+         QStringLiteral("crea las tablas; --demo agrega productos de muestra"),
+         QStringLiteral("Crea las tablas que falten en la base de datos.\n"
+                        "  --demo            agrega unos productos de muestra; nunca sobrescribe\n"
+                        "                    los que ya existen\n")},
+        {QStringLiteral("list"),
+         {},
+         QStringLiteral("list"),
+         QStringLiteral("muestra la lista de servicios y su total"),
+         QStringLiteral("Carga la pantalla sin ventana e imprime la lista separada por\n"
+                        "tabuladores: los encabezados, un renglón por servicio y \"Total: N\".\n")},
+        {QStringLiteral("sync"),
+         {QStringLiteral("yes"), QStringLiteral("dry-run"), QStringLiteral("allow-shrink")},
+         QStringLiteral("sync [--yes] [--dry-run] [--allow-shrink]"),
+         QStringLiteral("descarga el catálogo (\"Configurar servicios\")"),
+         QStringLiteral(
+             "Oprime \"Configurar servicios\": descarga el catálogo de la pasarela y\n"
+             "luego imprime la lista.\n"
+             "  --yes             responde Sí a la confirmación; sin ella, responde No\n"
+             "  --dry-run         muestra lo que cambiaría y la lista resultante sin\n"
+             "                    escribir nada; no pregunta\n"
+             "  --allow-shrink    deja pasar una descarga que retiraría más de la mitad\n"
+             "                    de los servicios guardados\n")},
+        {QStringLiteral("account"),
+         {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("password-stdin")},
+         QStringLiteral("account [--url URL] --user USUARIO [--password-stdin]"),
+         QStringLiteral("guarda la cuenta de la pasarela (\"Configurar cuenta\")"),
+         QStringLiteral("Oprime \"Configurar cuenta\", llena el diálogo y oprime \"Aceptar\"; un\n"
+                        "campo que no se da conserva lo que el diálogo cargó.\n"
+                        "  --url URL         dirección de la pasarela\n"
+                        "  --user USUARIO    usuario de la pasarela\n"
+                        "  --password-stdin  lee la contraseña de un renglón de la entrada\n"
+                        "                    estándar; nunca se acepta en la línea de órdenes\n")},
+        {QStringLiteral("show"),
+         {},
+         QStringLiteral("show"),
+         QStringLiteral("abre la pantalla en una ventana"),
+         QStringLiteral("Abre la pantalla en una ventana.\n")},
+        {QStringLiteral("help"),
+         {},
+         QStringLiteral("help [COMANDO]"),
+         QStringLiteral("muestra esta ayuda o la de un comando"),
+         QStringLiteral("Muestra la ayuda general o la de COMANDO.\n")},
+    };
+    return comandos;
+}
+
+const DefinicionComando* BuscaComando(const QString& nombre) {
+    for (const DefinicionComando& c : Comandos())
+        if (c.nombre == nombre)
+            return &c;
+    return nullptr;
+}
+
+QString Guiones(const QString& nombre) {
+    return (nombre.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + nombre;
+}
+
+// Qt's own error texts are in English; the reason is worked out from the arguments instead.
+QString MotivoDelAnalizador(const QCommandLineParser& analizador, const QStringList& argumentos,
+                            const QStringList& conValor) {
+    const QStringList desconocidas = analizador.unknownOptionNames();
+    if (!desconocidas.isEmpty())
+        return QStringLiteral("Opción desconocida: %1").arg(Guiones(desconocidas.first()));
+    if (!argumentos.isEmpty()) {
+        const QString ultimo = argumentos.last();
+        for (const QString& nombre : conValor)
+            if (ultimo == Guiones(nombre))
+                return QStringLiteral("Falta el valor de %1").arg(ultimo);
+    }
+    for (const QString& a : argumentos) {
+        const qsizetype igual = a.indexOf(QLatin1Char('='));
+        if (a.startsWith(QStringLiteral("--")) && igual > 2)
+            return QStringLiteral("La opción %1 no lleva valor").arg(a.left(igual));
+    }
+    return QStringLiteral("Argumentos no válidos");
+}
+
+QString Password() {
+    return QStringLiteral("La contraseña no se acepta en la línea de órdenes: use "
+                          "--password-stdin");
+}
+
+void LeeArchivo(const QString& ruta, Opciones& o) {
+    if (!QFileInfo::exists(ruta))
+        return;
+    QSettings archivo(ruta, QSettings::IniFormat);
+    if (archivo.status() != QSettings::NoError)
+        throw corvanta::Error(QStringLiteral("No se pudo leer la configuración %1").arg(ruta));
+    // A value with commas comes back as a list; it is one text here.
+    auto texto = [&](const char* clave) {
+        return archivo.value(QLatin1String(clave)).toStringList().join(QLatin1Char(','));
+    };
+    if (const QString db = texto("db"); !db.isEmpty())
+        o.db = db;
+    if (const QString operador = texto("operator"); !operador.isEmpty())
+        o.operador = operador;
 }
 
 } // namespace
 
-QString Uso() {
-    return QStringLiteral(
-        "Uso: kd562 [--db URL] [--operator CLAVE] [--modules CARPETA] COMANDO\n"
-        "  init [--demo]             crea las tablas; --demo agrega productos de muestra\n"
-        "  list                      muestra la lista de servicios y su total\n"
-        "  sync [--yes] [--dry-run] [--allow-shrink]\n"
-        "                            descarga el catálogo (\"Configurar servicios\");\n"
-        "                            --dry-run muestra el cambio sin guardarlo;\n"
-        "                            --allow-shrink deja retirar más de la mitad\n"
-        "  account [--url URL] --user USUARIO [--password-stdin]\n"
-        "                            guarda la cuenta de la pasarela (\"Configurar cuenta\")\n"
-        "  show                      abre la pantalla en una ventana\n"
-        "--db acepta sqlite:RUTA (por omisión sqlite:corvanta.db) o\n"
-        "postgresql://USUARIO@SERVIDOR[:PUERTO]/BASE; la contraseña de PostgreSQL se toma de\n"
-        "PGPASSWORD o de ~/.pgpass.\n");
+QString Version() {
+    return QStringLiteral("kd562 " KD562_VERSION);
 }
 
-Opciones LeeOpciones(const QStringList& argumentos) {
-    Opciones o;
-    auto valor = [&](qsizetype& i, const QString& nombre) {
-        if (i + 1 >= argumentos.size())
-            throw Mal(QStringLiteral("Falta el valor de %1").arg(nombre));
-        return argumentos.at(++i);
-    };
-    for (qsizetype i = 0; i < argumentos.size(); ++i) {
-        const QString& a = argumentos.at(i);
-        if (a == QStringLiteral("--db"))
-            o.db = valor(i, a);
-        else if (a == QStringLiteral("--operator"))
-            o.operador = valor(i, a);
-        else if (a == QStringLiteral("--modules"))
-            o.modulos = valor(i, a);
-        else if (a == QStringLiteral("--demo") && o.comando == QStringLiteral("init"))
-            o.demo = true;
-        else if (a == QStringLiteral("--yes") && o.comando == QStringLiteral("sync"))
-            o.si = true;
-        else if (a == QStringLiteral("--dry-run") && o.comando == QStringLiteral("sync"))
-            o.simulacion = true;
-        else if (a == QStringLiteral("--allow-shrink") && o.comando == QStringLiteral("sync"))
-            o.permiteReduccion = true;
-        else if (a == QStringLiteral("--url") && o.comando == QStringLiteral("account"))
-            o.url = valor(i, a);
-        else if (a == QStringLiteral("--user") && o.comando == QStringLiteral("account"))
-            o.usuario = valor(i, a);
-        else if (a == QStringLiteral("--password-stdin") && o.comando == QStringLiteral("account"))
-            o.passwordStdin = true;
-        else if (a.startsWith(QStringLiteral("--password")))
-            throw Mal(QStringLiteral("La contraseña no se acepta en la línea de órdenes: use "
-                                     "--password-stdin"));
-        else if (a.startsWith(QStringLiteral("-")))
-            throw Mal(QStringLiteral("Opción desconocida: %1").arg(a));
-        else if (o.comando.isEmpty())
-            o.comando = a;
-        else
-            throw Mal(QStringLiteral("Argumento de más: %1").arg(a));
+QString Uso(const QString& comando) {
+    if (const DefinicionComando* c = BuscaComando(comando))
+        return QStringLiteral("Uso: kd562 [OPCIONES] %1\n%2\n"
+                              "Las opciones generales están en \"kd562 --help\".\n")
+            .arg(c->sinopsis, c->detalle);
+    QString comandos;
+    for (const DefinicionComando& c : Comandos()) {
+        QString linea = QStringLiteral("  ") + c.sinopsis;
+        linea += linea.size() < 28 ? QString(28 - linea.size(), QLatin1Char(' '))
+                                   : QStringLiteral("\n") + QString(28, QLatin1Char(' '));
+        comandos += linea + c.resumen + QLatin1Char('\n');
     }
-    static const QStringList comandos = {"init", "list", "sync", "account", "show"};
+    return QStringLiteral(
+               "Uso: kd562 [OPCIONES] COMANDO [OPCIONES DEL COMANDO]\n"
+               "Sincronización de productos TAE y servicios.\n"
+               "\n"
+               "Comandos:\n"
+               "%1"
+               "\n"
+               "Opciones (antes o después del comando):\n"
+               "  --db URL                  sqlite:RUTA o postgresql://USUARIO@SERVIDOR"
+               "[:PUERTO]/BASE\n"
+               "  --operator CLAVE          operador de los registros (por omisión, el "
+               "usuario)\n"
+               "  --modules CARPETA         carpeta de los módulos de pantalla\n"
+               "  -h, --help                muestra esta ayuda\n"
+               "  -v, --version             muestra la versión\n"
+               "\n"
+               "La base y el operador se leen de /etc/kd562.conf, luego de\n"
+               "~/.config/kd562/kd562.conf (claves db y operator) y al final de --db y\n"
+               "--operator; cada uno manda sobre el anterior. Sin ninguno, la base es\n"
+               "sqlite:corvanta.db en la carpeta actual. La contraseña de PostgreSQL se toma\n"
+               "de PGPASSWORD o de ~/.pgpass.\n"
+               "\n"
+               "Estado de salida: 0 hecho; 1 la pantalla rechazó o falló; 2 argumentos,\n"
+               "módulo o base de datos no válidos.\n")
+        .arg(comandos);
+}
+
+QStringList ArchivosConfiguracion() {
+    const QString sistema =
+        qEnvironmentVariable("KD562_CONF_SISTEMA", QStringLiteral("/etc/kd562.conf"));
+    const QString usuario =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+        QStringLiteral("/kd562/kd562.conf");
+    return {sistema, usuario};
+}
+
+Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos) {
+    QCommandLineParser analizador;
+    analizador.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
+    const QStringList conValor = {QStringLiteral("db"), QStringLiteral("operator"),
+                                  QStringLiteral("modules"), QStringLiteral("url"),
+                                  QStringLiteral("user")};
+    for (const QString& nombre : conValor)
+        analizador.addOption({nombre, QString(), QStringLiteral("VALOR")});
+    analizador.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
+    analizador.addOption({{QStringLiteral("v"), QStringLiteral("version")}, QString()});
+    QStringList propias;
+    for (const DefinicionComando& c : Comandos())
+        propias += c.opciones;
+    for (const QString& nombre : propias)
+        if (!conValor.contains(nombre))
+            analizador.addOption({nombre, QString()});
+
+    // Refused before parsing, so that no spelling of it can reach a value.
+    for (const QString& a : argumentos)
+        if (a.startsWith(QStringLiteral("--password")) && a != QStringLiteral("--password-stdin"))
+            throw Mal(Password());
+    if (!analizador.parse(QStringList{QStringLiteral("kd562")} + argumentos))
+        throw Mal(MotivoDelAnalizador(analizador, argumentos, conValor));
+
+    Opciones o;
+    const QStringList posicionales = analizador.positionalArguments();
+    const bool ayuda = analizador.isSet(QStringLiteral("help"));
+    if (!posicionales.isEmpty()) {
+        o.comando = posicionales.first();
+        if (!BuscaComando(o.comando))
+            throw Mal(QStringLiteral("Comando desconocido: %1").arg(o.comando));
+        const qsizetype admitidos = o.comando == QStringLiteral("help") ? 2 : 1;
+        if (posicionales.size() > admitidos)
+            throw Mal(QStringLiteral("Argumento de más: %1").arg(posicionales.at(admitidos)));
+    }
+    if (o.comando == QStringLiteral("help") || ayuda) {
+        o.accion = Opciones::Accion::Ayuda;
+        o.temaAyuda = o.comando == QStringLiteral("help") ? posicionales.value(1) : o.comando;
+        if (!o.temaAyuda.isEmpty() && !BuscaComando(o.temaAyuda))
+            throw Mal(QStringLiteral("Comando desconocido: %1").arg(o.temaAyuda));
+        return o;
+    }
+    if (analizador.isSet(QStringLiteral("version"))) {
+        o.accion = Opciones::Accion::Version;
+        return o;
+    }
     if (o.comando.isEmpty())
         throw Mal(QStringLiteral("Falta el comando"));
-    if (!comandos.contains(o.comando))
-        throw Mal(QStringLiteral("Comando desconocido: %1").arg(o.comando));
-    if (o.comando == QStringLiteral("account") && !o.usuario)
-        throw Mal(QStringLiteral("account necesita --user USUARIO"));
-    if (o.usuario && o.usuario->isEmpty())
+    const DefinicionComando& definicion = *BuscaComando(o.comando);
+    if (analizador.isSet(QStringLiteral("user")) &&
+        analizador.value(QStringLiteral("user")).isEmpty())
         throw Mal(QStringLiteral("--user no puede estar vacío"));
+    for (const QString& nombre : propias)
+        if (analizador.isSet(nombre) && !definicion.opciones.contains(nombre))
+            throw Mal(QStringLiteral("La opción --%1 no vale con %2").arg(nombre, o.comando));
+    if (o.comando == QStringLiteral("account") && !analizador.isSet(QStringLiteral("user")))
+        throw Mal(QStringLiteral("account necesita --user USUARIO"));
+
+    for (const QString& archivo : archivos)
+        LeeArchivo(archivo, o);
+    if (analizador.isSet(QStringLiteral("db")))
+        o.db = analizador.value(QStringLiteral("db"));
+    if (analizador.isSet(QStringLiteral("operator")))
+        o.operador = analizador.value(QStringLiteral("operator"));
+    o.modulos = analizador.value(QStringLiteral("modules"));
+    o.demo = analizador.isSet(QStringLiteral("demo"));
+    o.si = analizador.isSet(QStringLiteral("yes"));
+    o.simulacion = analizador.isSet(QStringLiteral("dry-run"));
+    o.permiteReduccion = analizador.isSet(QStringLiteral("allow-shrink"));
+    if (analizador.isSet(QStringLiteral("url")))
+        o.url = analizador.value(QStringLiteral("url"));
+    if (analizador.isSet(QStringLiteral("user")))
+        o.usuario = analizador.value(QStringLiteral("user"));
+    o.passwordStdin = analizador.isSet(QStringLiteral("password-stdin"));
     return o;
 }
 

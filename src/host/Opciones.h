@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/Error.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -8,10 +10,14 @@ namespace kd562host {
 
 // What the command line asked for.
 struct Opciones {
+    enum class Accion { Comando, Ayuda, Version };
+
     QString db = QStringLiteral("sqlite:corvanta.db");
     QString operador;
     QString modulos; // folder of the module libraries
     QString comando; // init, list, sync, account, show
+    Accion accion = Accion::Comando;
+    QString temaAyuda; // the command whose help was asked for; empty for the general one
     bool demo = false;
     bool si = false;
     bool simulacion = false;       // sync --dry-run
@@ -21,9 +27,24 @@ struct Opciones {
     bool passwordStdin = false;
 };
 
-// Parses the arguments after the program name. Throws corvanta::Error with a one-line
-// reason for anything it does not understand; a password is never accepted here.
-Opciones LeeOpciones(const QStringList& argumentos);
-QString Uso();
+// A command line that cannot be understood; the caller adds the pointer to --help.
+class ErrorDeArgumentos : public corvanta::Error {
+public:
+    using corvanta::Error::Error;
+};
+
+// The configuration files in the order they are read, each overriding the one before:
+// the system's (KD562_CONF_SISTEMA, for tests, replaces /etc/kd562.conf), then the user's.
+QStringList ArchivosConfiguracion();
+
+// Parses the arguments after the program name; options may stand before or after the
+// command. Settings come from `archivos` first and the flags override them. Throws
+// ErrorDeArgumentos with a one-line reason for anything it does not understand, and
+// corvanta::Error for a configuration file it cannot read; a password is never accepted.
+Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos = {});
+
+// The usage of every command, or of `comando` alone.
+QString Uso(const QString& comando = QString());
+QString Version();
 
 } // namespace kd562host

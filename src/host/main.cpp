@@ -27,6 +27,15 @@ QString OperadorPorOmision() {
     return nombre.isEmpty() ? QStringLiteral("CORVANTA") : nombre;
 }
 
+// The build tree keeps the modules in bin/modulos; an installed program finds them in its
+// private library folder, at the same place relative to the executable wherever it lives.
+QString CarpetaModulos() {
+    const QDir programa(QCoreApplication::applicationDirPath());
+    if (programa.exists(QStringLiteral("modulos")))
+        return programa.filePath(QStringLiteral("modulos"));
+    return QDir::cleanPath(programa.filePath(QStringLiteral(KD562_MODULOS_INSTALADOS)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -35,10 +44,20 @@ int main(int argc, char** argv) {
         argumentos.append(QString::fromLocal8Bit(argv[i]));
     kd562host::Opciones opciones;
     try {
-        opciones = kd562host::LeeOpciones(argumentos);
-    } catch (const corvanta::Error& e) {
-        std::fprintf(stderr, "kd562: %s\n%s", e.what(), qPrintable(kd562host::Uso()));
+        opciones = kd562host::LeeOpciones(argumentos, kd562host::ArchivosConfiguracion());
+    } catch (const kd562host::ErrorDeArgumentos& e) {
+        std::fprintf(stderr, "kd562: %s (consulte \"kd562 --help\")\n", e.what());
         return kd562host::ErrorDeUso;
+    } catch (const corvanta::Error& e) {
+        std::fprintf(stderr, "kd562: %s\n", e.what());
+        return kd562host::ErrorDeUso;
+    }
+    if (opciones.accion != kd562host::Opciones::Accion::Comando) {
+        const QString texto = opciones.accion == kd562host::Opciones::Accion::Ayuda
+                                  ? kd562host::Uso(opciones.temaAyuda)
+                                  : kd562host::Version() + QLatin1Char('\n');
+        std::fputs(texto.toUtf8().constData(), stdout);
+        return kd562host::Hecho;
     }
     // Only "show" needs a display.
     if (opciones.comando != QStringLiteral("show")) {
@@ -51,8 +70,7 @@ int main(int argc, char** argv) {
     QApplication aplicacion(argc, argv);
     aplicacion.setApplicationName(QStringLiteral("kd562"));
     if (opciones.modulos.isEmpty())
-        opciones.modulos = qEnvironmentVariable(
-            "KD562_MODULE_DIR", QDir(QCoreApplication::applicationDirPath()).filePath("modulos"));
+        opciones.modulos = qEnvironmentVariable("KD562_MODULE_DIR", CarpetaModulos());
     if (opciones.operador.isEmpty())
         opciones.operador = OperadorPorOmision();
 

@@ -5,6 +5,7 @@
 #include "runtime/Cifrado.h"
 #include "runtime/Valores.h"
 
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
@@ -82,6 +83,8 @@ private slots:
     }
     void init() { Dialogo().sUsuarioCargado.clear(); }
     void cleanup();
+    void centradoSobreLaPantalla_data();
+    void centradoSobreLaPantalla();
     void usuarioVacioNoLee();
     void usuarioSinFila();
     void cargaDescifra();
@@ -109,6 +112,30 @@ private slots:
 void TstCuenta::cleanup() {
     Dialogo().Unload();
     frmKD562::Instancia().Unload();
+}
+
+void TstCuenta::centradoSobreLaPantalla_data() {
+    QTest::addColumn<QRect>("principal"); // the active main window; empty: none
+    QTest::newRow("800x480") << QRect(40, 30, 800, 480);
+    QTest::newRow("1280x800 en otra parte") << QRect(300, 120, 1280, 800);
+    QTest::newRow("sin ventana principal") << QRect();
+}
+
+void TstCuenta::centradoSobreLaPantalla() {
+    QFETCH(QRect, principal);
+    prueba::BaseTemporal base;
+    QWidget ventana;
+    QPoint centro = QGuiApplication::primaryScreen()->availableGeometry().center();
+    if (!principal.isEmpty()) {
+        ventana.setGeometry(principal);
+        ventana.show();
+        ventana.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&ventana));
+        centro = ventana.frameGeometry().center();
+    }
+    QPoint visto;
+    ConDialogo(QString(), [&] { visto = Dialogo().Ventana()->frameGeometry().center(); });
+    QCOMPARE(visto, centro);
 }
 
 void TstCuenta::usuarioVacioNoLee() {

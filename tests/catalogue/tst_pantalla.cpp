@@ -89,6 +89,8 @@ private slots:
     }
     void cleanup();
     void redimensiona();
+    void barraAnchoDeLaVentana_data();
+    void barraAnchoDeLaVentana();
     void encogeSinMensaje();
     void sinCuentaAvisa();
     void listaSoloServiciosLigados();
@@ -121,6 +123,30 @@ void TstPantalla::redimensiona() {
     QCOMPARE(Alto(Pantalla().lvRegistros), 4930);
     QCOMPARE(Izquierda(Pantalla().lvRegistros), 120);
     QCOMPARE(Arriba(Pantalla().lvRegistros), 1920);
+}
+
+void TstPantalla::barraAnchoDeLaVentana_data() {
+    QTest::addColumn<QSize>("tamano");
+    QTest::newRow("800x480") << QSize(800, 480);
+    QTest::newRow("1280x800") << QSize(1280, 800);
+    QTest::newRow("angosta") << QSize(420, 480);
+}
+
+void TstPantalla::barraAnchoDeLaVentana() {
+    QFETCH(QSize, tamano);
+    prueba::BaseTemporal base;
+    Catalogo(base);
+    QWidget* ventana = Pantalla().Ventana();
+    ventana->show();
+    QVERIFY(QTest::qWaitForWindowExposed(ventana));
+    ventana->resize(tamano);
+    QApplication::processEvents();
+    // The toolbar follows the window; the list keeps its margins from Form_Resize.
+    QCOMPARE(Pantalla().Controles->width(), tamano.width());
+    QCOMPARE(Pantalla().lvRegistros->geometry().right(), tamano.width() - 1 - 8);
+    QToolButton* salir = Pantalla().Controles->BotonSalir();
+    QVERIFY(Pantalla().Controles->width() - salir->geometry().right() <= 8);
+    QVERIFY(Pantalla().Controles->Boton(3)->geometry().right() < salir->geometry().left());
 }
 
 void TstPantalla::encogeSinMensaje() {

@@ -4,6 +4,7 @@
 #include "data/Tablas.h"
 #include "forms/CargaModulo.h"
 #include "host/Anfitrion.h"
+#include "host/Opciones.h"
 #include "runtime/Cifrado.h"
 #include "runtime/Funciones.h"
 #include "runtime/Sesion.h"
@@ -35,11 +36,17 @@ public:
         argumentos.prepend(QStringLiteral("--db"));
         argumentos.prepend(QStringLiteral("CAJA9"));
         argumentos.prepend(QStringLiteral("--operator"));
+        return CorreSolo(argumentos, entrada);
+    }
+    // Exactly these arguments; the configuration files are this test's own.
+    Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {}) {
         QProcess proceso;
         proceso.setWorkingDirectory(mBase.Carpeta());
         // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
         QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
         entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mEjecucion.path());
+        entorno.insert(QStringLiteral("KD562_CONF_SISTEMA"), ConfSistema());
+        entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), mConfig.path());
         proceso.setProcessEnvironment(entorno);
         proceso.start(QStringLiteral(KD562_EXE), argumentos);
         if (!proceso.waitForStarted())
@@ -54,8 +61,11 @@ public:
     }
     QString Db() const { return mDb; }
     QString Carpeta() const { return mBase.Carpeta(); }
+    QString ConfSistema() const { return mConfig.filePath(QStringLiteral("sistema.conf")); }
+    QString ConfUsuario() const { return mConfig.filePath(QStringLiteral("kd562/kd562.conf")); }
 
 private:
+    QTemporaryDir mConfig;
     prueba::BaseNueva mBase;
     QTemporaryDir mEjecucion;
     QString mDb;
@@ -77,6 +87,13 @@ QJsonArray Catalogo() {
     return catalogo;
 }
 
+void Escribe(const QString& ruta, const QString& texto) {
+    QDir().mkpath(QFileInfo(ruta).path());
+    QFile archivo(ruta);
+    QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    archivo.write(texto.toUtf8());
+}
+
 qlonglong Cuenta(const QString& db, const QString& sql) {
     auto cnn = Connection::Abre(db);
     Recordset rs = cnn->Execute(sql);
@@ -92,6 +109,13 @@ private slots:
     void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
     void argumentosMalos_data();
     void argumentosMalos();
+    void ayudaYVersion_data();
+    void ayudaYVersion();
+    void opcionesAntesODespues_data();
+    void opcionesAntesODespues();
+    void precedenciaDeConfiguracion_data();
+    void precedenciaDeConfiguracion();
+    void configuracionDelSistema();
     void baseInservible();
     void tablasDeOtraForma_data();
     void tablasDeOtraForma();
@@ -109,25 +133,200 @@ private slots:
 
 void TstKd562::argumentosMalos_data() {
     QTest::addColumn<QStringList>("argumentos");
-    QTest::newRow("sin comando") << QStringList();
-    QTest::newRow("comando desconocido") << QStringList({"borra"});
+    QTest::addColumn<QString>("nombra"); // what the one line must name
+    QTest::newRow("sin comando") << QStringList() << "comando";
+    QTest::newRow("comando desconocido") << QStringList({"borra"}) << "borra";
+    QTest::newRow("ayuda de comando desconocido") << QStringList({"help", "borra"}) << "borra";
+    QTest::newRow("opcion desconocida antes") << QStringList({"--bogus", "list"}) << "--bogus";
+    QTest::newRow("opcion desconocida despues") << QStringList({"list", "--bogus"}) << "--bogus";
+    QTest::newRow("opcion corta desconocida") << QStringList({"list", "-x"}) << "-x";
     QTest::newRow("password en linea")
-        << QStringList({"account", "--user", "u", "--password", "SECRETO1"});
+        << QStringList({"account", "--user", "u", "--password", "SECRETO1"}) << "--password-stdin";
     QTest::newRow("password con igual")
-        << QStringList({"account", "--user", "u", "--password=SECRETO1"});
-    QTest::newRow("account sin usuario") << QStringList({"account"});
-    QTest::newRow("opcion de otro comando") << QStringList({"list", "--yes"});
-    QTest::newRow("db sin valor") << QStringList({"list", "--db"});
+        << QStringList({"account", "--user", "u", "--password=SECRETO1"}) << "--password-stdin";
+    QTest::newRow("password antes del comando")
+        << QStringList({"--password", "SECRETO1", "account", "--user", "u"}) << "--password-stdin";
+    QTest::newRow("account sin usuario") << QStringList({"account"}) << "--user";
+    QTest::newRow("opcion de otro comando") << QStringList({"list", "--yes"}) << "--yes";
+    QTest::newRow("dry-run fuera de sync") << QStringList({"--dry-run", "list"}) << "--dry-run";
+    QTest::newRow("allow-shrink fuera de sync")
+        << QStringList({"init", "--allow-shrink"}) << "--allow-shrink";
+    QTest::newRow("db sin valor") << QStringList({"list", "--db"}) << "--db";
+    QTest::newRow("valor de mas") << QStringList({"sync", "--yes=1"}) << "--yes";
+    QTest::newRow("argumento de mas") << QStringList({"list", "todo"}) << "todo";
 }
 
 void TstKd562::argumentosMalos() {
     QFETCH(QStringList, argumentos);
+    QFETCH(QString, nombra);
     Kd562 kd;
     const Corrida c = kd.Corre(argumentos);
     QCOMPARE(c.salida, 2);
-    QVERIFY(c.errores.startsWith(QStringLiteral("kd562: ")));
+    QVERIFY2(c.errores.startsWith(QStringLiteral("kd562: ")), qPrintable(c.errores));
+    QCOMPARE(c.errores.count(QLatin1Char('\n')), 1);
+    QVERIFY2(c.errores.contains(nombra), qPrintable(c.errores));
+    QVERIFY2(c.errores.contains(QStringLiteral("kd562 --help")), qPrintable(c.errores));
     QVERIFY(!c.errores.contains(QStringLiteral("SECRETO1")));
     QVERIFY(c.estandar.isEmpty());
+}
+
+void TstKd562::ayudaYVersion_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("comienza");
+    QTest::addColumn<QString>("contiene");
+    const QString general = QStringLiteral("Uso: kd562 [OPCIONES] COMANDO");
+    const QString sync = QStringLiteral("Uso: kd562 [OPCIONES] sync [--yes] [--dry-run]");
+    const QString version = QStringLiteral("kd562 " KD562_VERSION "\n");
+    QTest::newRow("--help") << QStringList({"--help"}) << general << "--allow-shrink";
+    QTest::newRow("-h") << QStringList({"-h"}) << general << "/etc/kd562.conf";
+    QTest::newRow("help") << QStringList({"help"}) << general << "account";
+    QTest::newRow("help sync") << QStringList({"help", "sync"}) << sync << "--allow-shrink";
+    QTest::newRow("sync --help") << QStringList({"sync", "--help"}) << sync << "--dry-run";
+    QTest::newRow("--help antes de sync") << QStringList({"--help", "sync"}) << sync << "--yes";
+    QTest::newRow("help account") << QStringList({"help", "account"})
+                                  << "Uso: kd562 [OPCIONES] account"
+                                  << "--password-stdin";
+    QTest::newRow("--version") << QStringList({"--version"}) << version << version;
+    QTest::newRow("-v con base") << QStringList({"--db", "sqlite:x.db", "-v"}) << version
+                                 << version;
+}
+
+void TstKd562::ayudaYVersion() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, comienza);
+    QFETCH(QString, contiene);
+    Kd562 kd;
+    const Corrida c = kd.CorreSolo(argumentos);
+    QCOMPARE(c.salida, 0);
+    QVERIFY2(c.estandar.startsWith(comienza), qPrintable(c.estandar));
+    QVERIFY(c.estandar.contains(contiene));
+    QCOMPARE(c.errores, QString());
+    // Nothing was opened or created.
+    QVERIFY(!QFileInfo::exists(kd.Carpeta() + QStringLiteral("/corvanta.db")));
+}
+
+void TstKd562::opcionesAntesODespues_data() {
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("db");
+    QTest::addColumn<QString>("operador");
+    QTest::addColumn<QString>("comando");
+    QTest::addColumn<QString>("banderas"); // s: --yes, d: --dry-run, r: --allow-shrink
+    QTest::newRow("todo antes") << QStringList({"--db", "sqlite:a.db", "--operator", "C1", "sync"})
+                                << "sqlite:a.db"
+                                << "C1"
+                                << "sync"
+                                << "";
+    QTest::newRow("todo despues") << QStringList({"sync", "--yes", "--db", "sqlite:b.db",
+                                                  "--operator", "C2"})
+                                  << "sqlite:b.db"
+                                  << "C2"
+                                  << "sync"
+                                  << "s";
+    QTest::newRow("revuelto") << QStringList(
+                                     {"--dry-run", "--db", "sqlite:c.db", "sync", "--allow-shrink"})
+                              << "sqlite:c.db"
+                              << ""
+                              << "sync"
+                              << "dr";
+    QTest::newRow("yes y dry-run")
+        << QStringList({"sync", "--dry-run", "--yes"}) << "sqlite:corvanta.db"
+        << ""
+        << "sync"
+        << "sd";
+    QTest::newRow("la ultima manda")
+        << QStringList({"--db", "sqlite:1.db", "list", "--db", "sqlite:2.db"}) << "sqlite:2.db"
+        << ""
+        << "list"
+        << "";
+}
+
+void TstKd562::opcionesAntesODespues() {
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, db);
+    QFETCH(QString, operador);
+    QFETCH(QString, comando);
+    QFETCH(QString, banderas);
+    const kd562host::Opciones o = kd562host::LeeOpciones(argumentos);
+    QCOMPARE(o.db, db);
+    QCOMPARE(o.operador, operador);
+    QCOMPARE(o.comando, comando);
+    QCOMPARE(o.si, banderas.contains(QLatin1Char('s')));
+    QCOMPARE(o.simulacion, banderas.contains(QLatin1Char('d')));
+    QCOMPARE(o.permiteReduccion, banderas.contains(QLatin1Char('r')));
+}
+
+void TstKd562::precedenciaDeConfiguracion_data() {
+    QTest::addColumn<QString>("sistema"); // file contents; empty: no file
+    QTest::addColumn<QString>("usuario");
+    QTest::addColumn<QStringList>("argumentos");
+    QTest::addColumn<QString>("db");
+    QTest::addColumn<QString>("operador");
+    const QString porOmision = QStringLiteral("sqlite:corvanta.db");
+    QTest::newRow("sin archivos") << ""
+                                  << "" << QStringList({"list"}) << porOmision << "";
+    QTest::newRow("solo sistema") << "db=sqlite:/s.db\noperator=S\n"
+                                  << "" << QStringList({"list"}) << "sqlite:/s.db"
+                                  << "S";
+    QTest::newRow("usuario sobre sistema") << "db=sqlite:/s.db\noperator=S\n"
+                                           << "db=sqlite:/u.db\n"
+                                           << QStringList({"list"}) << "sqlite:/u.db"
+                                           << "S";
+    QTest::newRow("opcion sobre ambos")
+        << "db=sqlite:/s.db\noperator=S\n"
+        << "db=sqlite:/u.db\noperator=U\n"
+        << QStringList({"list", "--operator", "F"}) << "sqlite:/u.db"
+        << "F";
+    QTest::newRow("comentados no cuentan") << "# Ejemplo\n#db=sqlite:/s.db\n;operator=S\n"
+                                           << "" << QStringList({"list"}) << porOmision << "";
+    QTest::newRow("postgresql con seccion")
+        << "[General]\ndb=postgresql://caja@servidor:5432/corvanta\n"
+        << "" << QStringList({"list"}) << "postgresql://caja@servidor:5432/corvanta"
+        << "";
+    QTest::newRow("valor con coma") << "db=sqlite:/tiendas/a,b.db\n"
+                                    << "" << QStringList({"list"}) << "sqlite:/tiendas/a,b.db"
+                                    << "";
+    QTest::newRow("vacio no borra") << "db=sqlite:/s.db\n"
+                                    << "db=\n"
+                                    << QStringList({"list"}) << "sqlite:/s.db"
+                                    << "";
+}
+
+void TstKd562::precedenciaDeConfiguracion() {
+    QFETCH(QString, sistema);
+    QFETCH(QString, usuario);
+    QFETCH(QStringList, argumentos);
+    QFETCH(QString, db);
+    QFETCH(QString, operador);
+    QTemporaryDir carpeta;
+    const QStringList archivos = {carpeta.filePath(QStringLiteral("etc/kd562.conf")),
+                                  carpeta.filePath(QStringLiteral("usuario/kd562.conf"))};
+    if (!sistema.isEmpty())
+        Escribe(archivos.at(0), sistema);
+    if (!usuario.isEmpty())
+        Escribe(archivos.at(1), usuario);
+    const kd562host::Opciones o = kd562host::LeeOpciones(argumentos, archivos);
+    QCOMPARE(o.db, db);
+    QCOMPARE(o.operador, operador);
+}
+
+void TstKd562::configuracionDelSistema() {
+    // The program itself reads the system file, then the user's, with no --db.
+    Kd562 kd;
+    const QString sistema = kd.Carpeta() + QStringLiteral("/sistema.db");
+    const QString usuario = kd.Carpeta() + QStringLiteral("/usuario.db");
+    Escribe(kd.ConfSistema(), QStringLiteral("db=sqlite:%1\n").arg(sistema));
+    QCOMPARE(kd.CorreSolo({QStringLiteral("init")}).salida, 0);
+    QVERIFY(QFileInfo::exists(sistema));
+    Escribe(kd.ConfUsuario(), QStringLiteral("db=sqlite:%1\n").arg(usuario));
+    QCOMPARE(kd.CorreSolo({QStringLiteral("list")}).salida, 2); // no tables there yet
+    QCOMPARE(kd.CorreSolo({QStringLiteral("init")}).salida, 0);
+    QVERIFY(QFileInfo::exists(usuario));
+    QCOMPARE(kd.CorreSolo({QStringLiteral("list")}).salida, 0);
+    // The flag wins over both files.
+    const Corrida c = kd.CorreSolo(
+        {QStringLiteral("list"), QStringLiteral("--db"), QStringLiteral("sqlite:/no/existe/x.db")});
+    QCOMPARE(c.salida, 2);
+    QVERIFY(!QFileInfo::exists(kd.Carpeta() + QStringLiteral("/corvanta.db")));
 }
 
 void TstKd562::baseInservible() {

@@ -9,13 +9,53 @@
 
 namespace corvanta {
 
+namespace {
+
+// A label that shows as much of its text as fits and ends it with "…"; the whole text
+// stays in its tooltip and accessible name.
+class TituloRecortado : public QLabel {
+public:
+    explicit TituloRecortado(QWidget* parent) : QLabel(parent) {
+        setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    void FijaTexto(const QString& texto) {
+        mCompleto = texto;
+        setToolTip(texto);
+        setAccessibleName(texto);
+        Recorta();
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* evento) override {
+        QLabel::resizeEvent(evento);
+        Recorta();
+    }
+    void changeEvent(QEvent* evento) override {
+        QLabel::changeEvent(evento);
+        if (evento->type() == QEvent::FontChange || evento->type() == QEvent::StyleChange)
+            Recorta();
+    }
+
+private:
+    void Recorta() {
+        const QString visible =
+            fontMetrics().elidedText(mCompleto, Qt::ElideRight, contentsRect().width());
+        if (visible != text())
+            setText(visible);
+    }
+    QString mCompleto;
+};
+
+} // namespace
+
 Controles::Controles(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Controles"));
     setAttribute(Qt::WA_StyledBackground, true);
     setFocusPolicy(Qt::NoFocus);
     auto* fila = new QHBoxLayout(this);
     fila->setContentsMargins(8, 4, 4, 4);
-    mTitulo = new QLabel(this);
+    mTitulo = new TituloRecortado(this);
     mTitulo->setObjectName(QStringLiteral("titulo"));
     QFont fuente = mTitulo->font();
     fuente.setBold(true);
@@ -34,11 +74,39 @@ Controles::Controles(QWidget* parent) : QWidget(parent) {
     connect(mSalir, &QToolButton::clicked, this, &Controles::SalirClick);
     fila->addWidget(mSalir);
     AplicaEstilo();
+    SiguePadre();
+}
+
+bool Controles::event(QEvent* evento) {
+    if (evento->type() == QEvent::ParentChange)
+        SiguePadre();
+    return QWidget::event(evento);
+}
+
+bool Controles::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == mPadre && evento->type() == QEvent::Resize)
+        AjustaAlPadre();
+    return QWidget::eventFilter(objeto, evento);
+}
+
+void Controles::SiguePadre() {
+    if (mPadre)
+        mPadre->removeEventFilter(this);
+    mPadre = parentWidget();
+    if (mPadre) {
+        mPadre->installEventFilter(this);
+        AjustaAlPadre();
+    }
+}
+
+void Controles::AjustaAlPadre() {
+    if (mPadre && !isWindow())
+        resize(qMax(0, mPadre->width() - x()), height());
 }
 
 void Controles::setCaption(const QString& texto) {
     mCaption = texto;
-    mTitulo->setText(texto);
+    static_cast<TituloRecortado*>(mTitulo)->FijaTexto(texto);
     if (QWidget* ventana = window())
         ventana->setWindowTitle(texto);
 }

@@ -13,7 +13,8 @@ class QToolButton;
 namespace corvanta {
 
 // The suite's toolbar strip across the top of a form: the form's title, up to three
-// buttons and an optional exit button. It stands in for the window's title bar.
+// buttons and an optional exit button. It stands in for the window's title bar, so it
+// keeps its parent's width; a title that does not fit ends in "…".
 class Controles : public QWidget {
     Q_OBJECT
 public:
@@ -46,6 +47,8 @@ signals:
     void SalirClick();
 
 protected:
+    bool event(QEvent* evento) override;
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
     void mouseReleaseEvent(QMouseEvent* evento) override;
@@ -53,9 +56,12 @@ protected:
 private:
     void FijaBoton(int indice, const QString& texto);
     void AplicaEstilo();
+    void SiguePadre();
+    void AjustaAlPadre();
 
     QString mCaption;
     QLabel* mTitulo = nullptr;
+    QPointer<QWidget> mPadre;
     QHBoxLayout* mBotonera = nullptr;
     QToolButton* mBotones[3] = {nullptr, nullptr, nullptr};
     QToolButton* mSalir = nullptr;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace corvanta {
 
@@ -89,6 +90,8 @@ void Forma::Show(int modal, QWidget* propietario) {
     if (!ventana)
         throw Error(QStringLiteral("No se pudo cargar el formulario %1").arg(mNombre));
     if (modal == 0) {
+        if (!ventana->isVisible())
+            ColocaAlAbrir(propietario);
         ventana->show();
         ventana->raise();
         ventana->activateWindow();
@@ -98,12 +101,33 @@ void Forma::Show(int modal, QWidget* propietario) {
         ventana->setParent(propietario->window(), ventana->windowFlags() | Qt::Dialog);
     }
     ventana->setWindowModality(Qt::ApplicationModal);
+    if (!ventana->isVisible())
+        ColocaAlAbrir(propietario);
     QEventLoop bucle;
     connect(this, &Forma::Oculto, &bucle, &QEventLoop::quit);
     ventana->show();
     ventana->raise();
     ventana->activateWindow();
     bucle.exec();
+}
+
+void Forma::ColocaAlAbrir(QWidget* propietario) {
+    if (mPosicionInicial != 1 && mPosicionInicial != 2)
+        return;
+    QWidget* ventana = mVentana.data();
+    QWidget* dueno = propietario ? propietario->window() : QApplication::activeWindow();
+    QRect sobre;
+    if (mPosicionInicial == 1 && dueno && dueno != ventana && dueno->isVisible()) {
+        sobre = dueno->frameGeometry();
+    } else {
+        QScreen* pantalla = dueno ? dueno->screen() : QGuiApplication::primaryScreen();
+        if (!pantalla)
+            return;
+        sobre = pantalla->availableGeometry();
+    }
+    QRect propia = ventana->frameGeometry();
+    propia.moveCenter(sobre.center());
+    ventana->move(propia.topLeft());
 }
 
 void Forma::Hide() {

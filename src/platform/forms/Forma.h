@@ -37,6 +37,11 @@ public:
     void setHeight(int twips);
     void Redimensiona(int anchoTwips, int altoTwips);
 
+    // Where the window opens: 0 where it was put, 1 centred over its owner (the window
+    // given to Show, else the active one), 2 centred on the screen.
+    int StartUpPosition() const { return mPosicionInicial; }
+    void setStartUpPosition(int posicion) { mPosicionInicial = posicion; }
+
     bool KeyPreview() const { return mKeyPreview; }
     void setKeyPreview(bool activa) { mKeyPreview = activa; }
 
@@ -58,6 +63,7 @@ protected:
 private:
     friend class VentanaForma;
     void AlRedimensionar();
+    void ColocaAlAbrir(QWidget* propietario);
     void AlActivar();
     bool AlSoltarTecla(QObject* receptor, class QKeyEvent* evento);
     bool eventFilter(QObject* objeto, QEvent* evento) override;
@@ -65,6 +71,7 @@ private:
     QString mNombre;
     QPointer<QWidget> mVentana;
     bool mKeyPreview = false;
+    int mPosicionInicial = 0;
     bool mCargando = false;
     const void* mUltimaTecla = nullptr;
     quint64 mUltimaMarca = 0;
