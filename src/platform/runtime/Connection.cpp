@@ -53,14 +53,6 @@ QString MensajeDriver(const QSqlError& error) {
                         error.nativeErrorCode());
 }
 
-// Table and column names come from the library's code; only plain identifiers are accepted.
-const QString& Identificador(const QString& nombre) {
-    static const QRegularExpression valido(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    if (!valido.match(nombre).hasMatch())
-        throw Error(QStringLiteral("Nombre de tabla o columna no válido: %1").arg(nombre));
-    return nombre;
-}
-
 QString Columnas(const QStringList& columnas) {
     for (const QString& c : columnas)
         Identificador(c);

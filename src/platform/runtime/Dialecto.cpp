@@ -1,6 +1,9 @@
 #include "runtime/Dialecto.h"
 
+#include "runtime/Error.h"
+
 #include <QHash>
+#include <QRegularExpression>
 
 namespace corvanta {
 
@@ -11,6 +14,13 @@ bool EsIdentificador(QChar c) {
 }
 
 } // namespace
+
+const QString& Identificador(const QString& nombre) {
+    static const QRegularExpression valido(QStringLiteral("^[A-Za-z_][A-Za-z0-9_.]*$"));
+    if (!valido.match(nombre).hasMatch())
+        throw Error(QStringLiteral("Nombre de tabla o columna no válido: %1").arg(nombre));
+    return nombre;
+}
 
 QString ReemplazaFuncion(const QString& sql, const QString& nombre, const QString& reemplazo) {
     QString salida;

@@ -7,6 +7,11 @@ namespace corvanta {
 
 enum class Motor { Sqlite, PostgreSql };
 
+// Table and column names come from the callers' code, never from user input; still, only
+// plain (optionally dotted) identifiers are accepted, so a name cannot turn a statement into
+// another. Returns the name; throws Error otherwise.
+const QString& Identificador(const QString& nombre);
+
 // Screens write SQL Server's dialect; this makes a statement run on the connected engine
 // while touching nothing inside quoted text.
 QString TraduceSQL(Motor motor, const QString& sql);

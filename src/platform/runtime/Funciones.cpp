@@ -1,6 +1,7 @@
 #include "runtime/Funciones.h"
 
 #include "controls/ListView.h"
+#include "runtime/Dialecto.h"
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
 #include "runtime/Valores.h"
@@ -10,21 +11,11 @@
 #include <QCryptographicHash>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QRegularExpression>
 #include <QWidget>
 
 namespace corvanta {
 
 namespace {
-
-// Table and column names come from the caller's code, never from user input; still, only
-// plain identifiers are accepted so a look-up cannot turn into another statement.
-const QString& Identificador(const QString& nombre) {
-    static const QRegularExpression valido(QStringLiteral("^[A-Za-z_][A-Za-z0-9_.]*$"));
-    if (!valido.match(nombre).hasMatch())
-        throw Error(QStringLiteral("Nombre de tabla o columna no válido: %1").arg(nombre));
-    return nombre;
-}
 
 QString TextoCelda(const QVariant& valor) {
     if (valor.isNull())
