@@ -85,6 +85,7 @@ class TstPasarela : public QObject {
 
 private slots:
     void initTestCase() {
+        KD562_SALTA_SIN_SERVIDOR();
         kd562::Main();
         ClienteServicio::setLimitesPorOmisionMs(2000, kTotalMs);
     }
