@@ -241,14 +241,14 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &redireccion);
     if (estado >= 300 && estado <= 399 && redireccion != nullptr) {
         // Shown without user-info, query or fragment: they may carry credentials.
-        const QString a =
+        const QString direccion =
             QUrl(QString::fromUtf8(redireccion))
                 .toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
         return Falla(QStringLiteral("El servidor del servicio respondió con una redirección "
                                     "(estado HTTP %1) a «%2»; las redirecciones no se siguen. "
                                     "Revise la URL configurada.")
                          .arg(estado)
-                         .arg(a));
+                         .arg(direccion));
     }
     if (estado < 200 || estado > 299) {
         return Falla(QStringLiteral("El servidor del servicio respondió con el estado HTTP %1; no "
