@@ -104,7 +104,9 @@ void frmKD562::Controles_B1Click() {
         tPlan = PlanDescarga();
         const std::vector<FilaServicio> antes = LeeCatalogoGuardado();
         const qint32 iTotal = oRespuesta.Item("result").Count();
-        tPlan.filas.reserve(static_cast<size_t>(std::max(iTotal, 0)));
+        // The count is the gateway's word: a list of empty elements under the size cap may
+        // claim millions of rows, so room grows with the rows actually read past this much.
+        tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
         for (qint32 i = 1; i <= iTotal; ++i)
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
 

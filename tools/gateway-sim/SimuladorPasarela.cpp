@@ -8,6 +8,12 @@
 
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -106,6 +112,76 @@ void EnviaRelleno(httplib::Response& respuesta, size_t objetivo) {
     });
 }
 
+// One JSON text of many empty objects, built directly: a QJsonArray of them is slow to make.
+std::string ObjetosVacios(int cuantos) {
+    std::string cuerpo = R"({"code":200,"message":"OK","result":[)";
+    cuerpo.reserve(cuerpo.size() + size_t(cuantos) * 3 + 2);
+    for (int i = 0; i < cuantos; ++i) {
+        cuerpo += i == 0 ? "{}" : ",{}";
+    }
+    cuerpo += "]}";
+    return cuerpo;
+}
+
+std::string RespuestaAceptada(const Configuracion& c) {
+    return Json({{QStringLiteral("code"), Codigo(QStringLiteral("200"), c.codigoComoTexto)},
+                 {QStringLiteral("message"), QStringLiteral("OK")},
+                 {QStringLiteral("result"), c.catalogo}});
+}
+
+bool EnviaTodo(int conexion, const char* datos, size_t bytes) {
+    while (bytes > 0) {
+        const ssize_t enviados = ::send(conexion, datos, bytes, MSG_NOSIGNAL);
+        if (enviados <= 0) {
+            return false;
+        }
+        datos += enviados;
+        bytes -= size_t(enviados);
+    }
+    return true;
+}
+
+// Reads one request's headers and body from a plain socket; empty when the client gives up.
+std::string LeePeticion(int conexion) {
+    std::string leido;
+    size_t finCabeceras = std::string::npos;
+    size_t esperado = 0;
+    char bloque[4096];
+    while (leido.size() < (1u << 20)) {
+        if (finCabeceras != std::string::npos && leido.size() >= esperado) {
+            return leido.substr(finCabeceras + 4, esperado - finCabeceras - 4);
+        }
+        pollfd espera{conexion, POLLIN, 0};
+        if (::poll(&espera, 1, 5000) <= 0) {
+            break;
+        }
+        const ssize_t recibidos = ::recv(conexion, bloque, sizeof bloque, 0);
+        if (recibidos <= 0) {
+            break;
+        }
+        leido.append(bloque, size_t(recibidos));
+        if (finCabeceras == std::string::npos) {
+            finCabeceras = leido.find("\r\n\r\n");
+            if (finCabeceras != std::string::npos) {
+                // Up to the end of the last header line, so every header ends in CRLF.
+                const QByteArray cabeceras =
+                    QByteArray::fromStdString(leido.substr(0, finCabeceras + 2)).toLower();
+                const QByteArray clave = "\r\ncontent-length:";
+                const qsizetype inicio = cabeceras.indexOf(clave);
+                size_t cuerpo = 0;
+                if (inicio >= 0) {
+                    const qsizetype desde = inicio + clave.size();
+                    cuerpo = size_t(cabeceras.mid(desde, cabeceras.indexOf("\r\n", desde) - desde)
+                                        .trimmed()
+                                        .toULongLong());
+                }
+                esperado = finCabeceras + 4 + cuerpo;
+            }
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 bool Configuracion::CargaCatalogo(const QString& ruta, QJsonArray& catalogo, QString& error) {
@@ -147,6 +223,9 @@ struct SimuladorPasarela::Estado {
     std::atomic<bool> terminado{false};
     quint16 puerto = 0;
 
+    // The plain listening socket of the modes that break the connection.
+    int escucha = -1;
+
     mutable std::mutex mutex;
     std::condition_variable despertar;
     bool deteniendo = false;
@@ -154,7 +233,86 @@ struct SimuladorPasarela::Estado {
     int peticiones = 0;
 
     void Atiende(const httplib::Request& peticion, httplib::Response& respuesta);
+    bool IniciaCorte(quint16 puerto);
+    void AtiendeCorte(int conexion);
 };
+
+bool SimuladorPasarela::Estado::IniciaCorte(quint16 numero) {
+    escucha = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (escucha < 0) {
+        return false;
+    }
+    const int si = 1;
+    ::setsockopt(escucha, SOL_SOCKET, SO_REUSEADDR, &si, sizeof si);
+    sockaddr_in direccion{};
+    direccion.sin_family = AF_INET;
+    direccion.sin_port = htons(numero);
+    direccion.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t largo = sizeof direccion;
+    if (::bind(escucha, reinterpret_cast<sockaddr*>(&direccion), sizeof direccion) != 0 ||
+        ::listen(escucha, 8) != 0 ||
+        ::getsockname(escucha, reinterpret_cast<sockaddr*>(&direccion), &largo) != 0) {
+        ::close(escucha);
+        escucha = -1;
+        return false;
+    }
+    puerto = ntohs(direccion.sin_port);
+    hilo = std::thread([this] {
+        for (;;) {
+            {
+                std::lock_guard cerrojo(mutex);
+                if (deteniendo) {
+                    break;
+                }
+            }
+            pollfd espera{escucha, POLLIN, 0};
+            if (::poll(&espera, 1, 50) <= 0) {
+                continue;
+            }
+            const int conexion = ::accept4(escucha, nullptr, nullptr, SOCK_CLOEXEC);
+            if (conexion >= 0) {
+                AtiendeCorte(conexion);
+            }
+        }
+        terminado = true;
+    });
+    return true;
+}
+
+void SimuladorPasarela::Estado::AtiendeCorte(int conexion) {
+    const std::string peticion = LeePeticion(conexion);
+    {
+        std::lock_guard cerrojo(mutex);
+        ultima = QByteArray::fromStdString(peticion);
+        ++peticiones;
+    }
+    const std::string cuerpo = RespuestaAceptada(configuracion);
+    const std::string cabeceras = "HTTP/1.1 200 OK\r\nContent-Type: " + std::string(kTipoJson) +
+                                  "\r\nContent-Length: " + std::to_string(cuerpo.size()) +
+                                  "\r\nConnection: close\r\n\r\n";
+    if (EnviaTodo(conexion, cabeceras.data(), cabeceras.size()) &&
+        EnviaTodo(conexion, cuerpo.data(), cuerpo.size() / 2)) {
+        switch (configuracion.corte) {
+        case Configuracion::Corte::Reinicio: {
+            // Closing with a zero linger time sends a reset instead of the orderly end.
+            const linger inmediato{1, 0};
+            ::setsockopt(conexion, SOL_SOCKET, SO_LINGER, &inmediato, sizeof inmediato);
+            break;
+        }
+        case Configuracion::Corte::CuerpoCorto:
+            ::shutdown(conexion, SHUT_WR);
+            break;
+        case Configuracion::Corte::Estancado: {
+            std::unique_lock cerrojo(mutex);
+            despertar.wait(cerrojo, [this] { return deteniendo; });
+            break;
+        }
+        case Configuracion::Corte::Ninguno:
+            break;
+        }
+    }
+    ::close(conexion);
+}
 
 void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
                                         httplib::Response& respuesta) {
@@ -170,13 +328,25 @@ void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
     }
 
     respuesta.status = c.estadoHttp;
+    if (!c.redireccion.isEmpty()) {
+        if (c.estadoHttp < 300 || c.estadoHttp > 399) {
+            respuesta.status = 302;
+        }
+        respuesta.set_header("Location", c.redireccion.toStdString());
+        respuesta.set_content("Movido\n", kTipoTexto);
+        return;
+    }
     if (c.estadoHttp == 204) {
         return;
     }
     if (c.estadoHttp < 200 || c.estadoHttp > 299) {
-        respuesta.set_content("Error simulado del servidor (estado " +
-                                  std::to_string(c.estadoHttp) + ")\n",
-                              kTipoTexto);
+        if (!c.basura.isEmpty()) {
+            respuesta.set_content(c.basura.toStdString(), "text/html; charset=utf-8");
+        } else {
+            respuesta.set_content("Error simulado del servidor (estado " +
+                                      std::to_string(c.estadoHttp) + ")\n",
+                                  kTipoTexto);
+        }
         return;
     }
     if (peticion.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
@@ -202,6 +372,10 @@ void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
         EnviaRelleno(respuesta, size_t(c.excesoMiB) * 1024 * 1024);
         return;
     }
+    if (c.objetosVacios > 0) {
+        respuesta.set_content(ObjetosVacios(c.objetosVacios), kTipoJson);
+        return;
+    }
     const QJsonObject recibida = documento.object();
     if (!c.usuario.isEmpty() && !c.password.isEmpty() &&
         (recibida.value(QLatin1String("usuario")).toString() != c.usuario ||
@@ -219,11 +393,7 @@ void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
                               kTipoJson);
         return;
     }
-    respuesta.set_content(
-        Json({{QStringLiteral("code"), Codigo(QStringLiteral("200"), c.codigoComoTexto)},
-              {QStringLiteral("message"), QStringLiteral("OK")},
-              {QStringLiteral("result"), c.catalogo}}),
-        kTipoJson);
+    respuesta.set_content(RespuestaAceptada(c), kTipoJson);
 }
 
 SimuladorPasarela::SimuladorPasarela(Configuracion configuracion) : d(std::make_unique<Estado>()) {
@@ -245,6 +415,9 @@ quint16 SimuladorPasarela::Inicia(quint16 puerto) {
         return d->puerto;
     }
     IgnoraSigpipe();
+    if (d->configuracion.corte != Configuracion::Corte::Ninguno) {
+        return d->IniciaCorte(puerto) ? d->puerto : 0;
+    }
     int enlazado = -1;
     if (puerto == 0) {
         enlazado = d->servidor.bind_to_any_port("127.0.0.1");
@@ -275,6 +448,10 @@ void SimuladorPasarela::Detiene() {
     if (d->hilo.joinable()) {
         d->servidor.stop();
         d->hilo.join();
+    }
+    if (d->escucha >= 0) {
+        ::close(d->escucha);
+        d->escucha = -1;
     }
 }
 

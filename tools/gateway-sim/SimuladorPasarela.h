@@ -20,7 +20,8 @@ struct Configuracion {
     QString codigo;
     // The code of an accepted reply (and of codigo) as text, e.g. "200", instead of a number.
     bool codigoComoTexto = false;
-    // Outside 2xx: that status with a short text body; 204: no body at all.
+    // Outside 2xx: that status with a short text body (basura instead, when set); 204: no
+    // body at all.
     int estadoHttp = 200;
     // Wait this long before answering (cut short when the simulator stops).
     int demoraMs = 0;
@@ -28,6 +29,19 @@ struct Configuracion {
     QByteArray basura;
     // Greater than 0: a chunked, well-formed JSON reply of about that many MiB.
     int excesoMiB = 0;
+    // Not empty: a redirect to this address, with estadoHttp when it is 3xx, otherwise 302.
+    QString redireccion;
+    // Greater than 0: an accepted reply whose result holds that many empty objects.
+    int objetosVacios = 0;
+    // How an accepted reply breaks after its headers and the first half of its body. These
+    // modes are served over a plain socket, so the break is a real one on the wire.
+    enum class Corte {
+        Ninguno,
+        Reinicio,    // the connection is reset
+        CuerpoCorto, // the connection is closed short of the Content-Length
+        Estancado,   // nothing more is sent until the simulator stops
+    };
+    Corte corte = Corte::Ninguno;
 
     // Reads a JSON array of services; false with a Spanish reason for a bad file.
     static bool CargaCatalogo(const QString& ruta, QJsonArray& catalogo, QString& error);

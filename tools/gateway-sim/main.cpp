@@ -10,13 +10,14 @@
 #include <cstdio>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 namespace {
 
 constexpr const char* kPrograma = "kd562-gateway-sim";
-constexpr const char* kConValor[] = {"--port",        "--catalogue",     "--user",
-                                     "--password",    "--password-file", "--code",
-                                     "--http-status", "--delay-ms",      "--oversize-mib"};
+constexpr const char* kConValor[] = {
+    "--port",        "--catalogue", "--user",         "--password", "--password-file", "--code",
+    "--http-status", "--delay-ms",  "--oversize-mib", "--redirect", "--empty-objects"};
 
 void Uso() {
     std::fputs("Uso: kd562-gateway-sim [opciones]\n"
@@ -32,8 +33,14 @@ void Uso() {
                "  --code-as-text    envía el código como texto (\"200\") en vez de número\n"
                "  --http-status N   responde con ese estado HTTP (200-599)\n"
                "  --delay-ms N      espera N milisegundos antes de responder\n"
-               "  --garbage         responde un cuerpo que no es JSON\n"
-               "  --oversize-mib N  responde por partes un JSON de unos N MiB\n",
+               "  --garbage         responde un cuerpo que no es JSON (una página HTML; también\n"
+               "                    con un estado --http-status de error)\n"
+               "  --oversize-mib N  responde por partes un JSON de unos N MiB\n"
+               "  --redirect URL    redirige a URL (302, o el estado 3xx de --http-status)\n"
+               "  --empty-objects N responde un resultado de N objetos vacíos\n"
+               "  --reset-mid-body  corta la conexión con un reinicio a mitad del cuerpo\n"
+               "  --short-body      cierra la conexión antes de completar el Content-Length\n"
+               "  --stall-body      envía la mitad del cuerpo y no envía nada más\n",
                stdout);
 }
 
@@ -73,6 +80,17 @@ int main(int argc, char* argv[]) {
         }
         if (opcion == QLatin1String("--code-as-text")) {
             configuracion.codigoComoTexto = true;
+            continue;
+        }
+        using Corte = simulador::Configuracion::Corte;
+        const std::pair<const char*, Corte> cortes[] = {{"--reset-mid-body", Corte::Reinicio},
+                                                        {"--short-body", Corte::CuerpoCorto},
+                                                        {"--stall-body", Corte::Estancado}};
+        const auto corte =
+            std::find_if(std::begin(cortes), std::end(cortes),
+                         [&opcion](const auto& par) { return opcion == QLatin1String(par.first); });
+        if (corte != std::end(cortes)) {
+            configuracion.corte = corte->second;
             continue;
         }
 
@@ -130,6 +148,17 @@ int main(int argc, char* argv[]) {
                 return ArgumentoInvalido(invalido);
             }
             configuracion.demoraMs = *numero;
+        } else if (opcion == QLatin1String("--redirect")) {
+            if (valor.isEmpty()) {
+                return ArgumentoInvalido(invalido);
+            }
+            configuracion.redireccion = valor;
+        } else if (opcion == QLatin1String("--empty-objects")) {
+            const auto numero = entero(1, 20'000'000);
+            if (!numero) {
+                return ArgumentoInvalido(invalido);
+            }
+            configuracion.objetosVacios = *numero;
         } else {
             const auto numero = entero(1, 1024);
             if (!numero) {

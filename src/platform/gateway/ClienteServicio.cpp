@@ -8,6 +8,7 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 
@@ -40,6 +41,9 @@ struct LiberaLista {
     void operator()(curl_slist* lista) const { curl_slist_free_all(lista); }
 };
 
+std::atomic<long> gConexionMs{ClienteServicio::kConexionMsPorOmision};
+std::atomic<long> gTotalMs{ClienteServicio::kTotalMsPorOmision};
+
 QString Segundos(long ms) {
     return QString::number(double(ms) / 1000.0, 'g', 6);
 }
@@ -49,6 +53,13 @@ QString Segundos(long ms) {
 void IniciaRed() {
     static std::once_flag unaVez;
     std::call_once(unaVez, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+ClienteServicio::ClienteServicio() : mConexionMs(gConexionMs), mTotalMs(gTotalMs) {}
+
+void ClienteServicio::setLimitesPorOmisionMs(long conexionMs, long totalMs) {
+    gConexionMs = conexionMs;
+    gTotalMs = totalMs;
 }
 
 void ClienteServicio::setURL(const QString& url) {
@@ -192,6 +203,13 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
                                         "dentro del tiempo límite de %2 s.")
                              .arg(servidor, Segundos(std::min(mConexionMs, mTotalMs))));
         }
+        long estado = 0;
+        curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estado);
+        if (estado != 0) {
+            return Falla(QStringLiteral("El servicio comenzó a responder pero la respuesta no "
+                                        "llegó completa dentro del tiempo límite de %1 s.")
+                             .arg(Segundos(mTotalMs)));
+        }
         return Falla(QStringLiteral("El servicio no respondió dentro del tiempo límite de %1 s.")
                          .arg(Segundos(mTotalMs)));
     }
@@ -219,6 +237,19 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
 
     long estado = 0;
     curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estado);
+    const char* redireccion = nullptr;
+    curl_easy_getinfo(c, CURLINFO_REDIRECT_URL, &redireccion);
+    if (estado >= 300 && estado <= 399 && redireccion != nullptr) {
+        // Shown without user-info, query or fragment: they may carry credentials.
+        const QString direccion =
+            QUrl(QString::fromUtf8(redireccion))
+                .toString(QUrl::RemoveUserInfo | QUrl::RemoveQuery | QUrl::RemoveFragment);
+        return Falla(QStringLiteral("El servidor del servicio respondió con una redirección "
+                                    "(estado HTTP %1) a «%2»; las redirecciones no se siguen. "
+                                    "Revise la URL configurada.")
+                         .arg(estado)
+                         .arg(direccion));
+    }
     if (estado < 200 || estado > 299) {
         return Falla(QStringLiteral("El servidor del servicio respondió con el estado HTTP %1; no "
                                     "se pudo obtener el catálogo.")

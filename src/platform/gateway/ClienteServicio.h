@@ -19,6 +19,8 @@ public:
     static constexpr long kTotalMsPorOmision = 60'000;
     static constexpr qint64 kMaximoRespuesta = qint64(32) * 1024 * 1024;
 
+    ClienteServicio();
+
     // Why the last ConsultaProductos returned false; empty after a success.
     QString UltimoError() const { return mUltimoError; }
 
@@ -27,6 +29,9 @@ public:
     void setUsuario(const QString& usuario);
     void setPassword(const QString& password);
     void setLimitesMs(long conexionMs, long totalMs);
+    // The limits every client created afterwards starts with, so a test can shorten those of
+    // a client that a screen creates for itself.
+    static void setLimitesPorOmisionMs(long conexionMs, long totalMs);
 
     QString URL() const { return mURL; }
     QString Servicio() const { return mServicio; }
@@ -44,8 +49,8 @@ private:
     QString mUsuario;
     QString mPassword;
     QString mUltimoError;
-    long mConexionMs = kConexionMsPorOmision;
-    long mTotalMs = kTotalMsPorOmision;
+    long mConexionMs;
+    long mTotalMs;
 };
 
 } // namespace corvanta
