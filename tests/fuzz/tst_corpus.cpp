@@ -1,4 +1,5 @@
-// Runs every kept fuzz input through the same check, in every ordinary build.
+// Runs every kept fuzz input through its target's check, in every ordinary build.
+#include "PruebaDialecto.h"
 #include "PruebaRespuesta.h"
 
 #include <QDir>
@@ -14,20 +15,30 @@ private slots:
 
 void TstCorpus::entradas_data() {
     QTest::addColumn<QString>("ruta");
-    const QDir corpus(QStringLiteral(KD562_CORPUS));
-    const QStringList nombres = corpus.entryList(QDir::Files, QDir::Name);
-    QVERIFY(nombres.size() >= 5);
-    for (const QString& nombre : nombres)
-        QTest::newRow(qPrintable(nombre)) << corpus.filePath(nombre);
+    QTest::addColumn<bool>("dialecto");
+    const QList<std::pair<QString, bool>> carpetas = {
+        {QStringLiteral(KD562_CORPUS), false}, {QStringLiteral(KD562_CORPUS_DIALECTO), true}};
+    for (const auto& [carpeta, dialecto] : carpetas) {
+        const QDir corpus(carpeta);
+        const QStringList nombres = corpus.entryList(QDir::Files, QDir::Name);
+        QVERIFY2(nombres.size() >= 5, qPrintable(carpeta));
+        for (const QString& nombre : nombres)
+            QTest::addRow("%s/%s", qPrintable(corpus.dirName()), qPrintable(nombre))
+                << corpus.filePath(nombre) << dialecto;
+    }
 }
 
 void TstCorpus::entradas() {
     QFETCH(QString, ruta);
+    QFETCH(bool, dialecto);
     QFile archivo(ruta);
     QVERIFY(archivo.open(QIODevice::ReadOnly));
     const QByteArray datos = archivo.readAll();
-    PruebaRespuesta(reinterpret_cast<const uint8_t*>(datos.constData()),
-                    static_cast<size_t>(datos.size()));
+    const auto* bytes = reinterpret_cast<const uint8_t*>(datos.constData());
+    if (dialecto)
+        PruebaDialecto(bytes, static_cast<size_t>(datos.size()));
+    else
+        PruebaRespuesta(bytes, static_cast<size_t>(datos.size()));
 }
 
 QTEST_MAIN(TstCorpus)

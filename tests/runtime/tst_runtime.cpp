@@ -117,6 +117,18 @@ void TstRuntime::isnullSoloFueraDeComillas_data() {
                                        << "SELECT a ISNULL FROM t";
     QTest::newRow("otro nombre") << "SELECT MYISNULL(a)"
                                  << "SELECT MYISNULL(a)";
+    // The engines read '$' and any non-ASCII character as part of a name, and only ASCII
+    // blanks as blanks.
+    QTest::newRow("dolar en el nombre") << "SELECT a$ISNULL(1), $ISNULL(2)"
+                                        << "SELECT a$ISNULL(1), $ISNULL(2)";
+    QTest::newRow("no ascii delante") << "SELECT \u20acISNULL(1)"
+                                      << "SELECT \u20acISNULL(1)";
+    QTest::newRow("espacio no ascii") << "SELECT ISNULL\u00a0(1)"
+                                      << "SELECT ISNULL\u00a0(1)";
+    QTest::newRow("s larga") << "SELECT I\u017fNULL(1)"
+                             << "SELECT I\u017fNULL(1)";
+    QTest::newRow("blancos ascii") << "SELECT ISNULL\t\n(a,0)"
+                                   << "SELECT IFNULL\t\n(a,0)";
 }
 
 void TstRuntime::isnullSoloFueraDeComillas() {

@@ -13,6 +13,35 @@ bool EsIdentificador(QChar c) {
     return c.isLetterOrNumber() || c == QLatin1Char('_');
 }
 
+// What continues a name in both engines: ASCII letters, digits, '_' and '$', and any
+// non-ASCII character (a Unicode test would split names the engines read whole).
+bool ContinuaNombre(QChar c) {
+    const char16_t u = c.unicode();
+    return u >= 0x80 || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
+           (u >= u'0' && u <= u'9') || u == u'_' || u == u'$';
+}
+
+// The engines' blanks; other Unicode spaces belong to a name.
+bool EsBlanco(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\f' || c == u'\r';
+}
+
+// ASCII case only: Unicode folding would take a long s for an s.
+bool MismoNombre(QStringView texto, QStringView nombre) {
+    if (texto.size() != nombre.size())
+        return false;
+    for (qsizetype k = 0; k < texto.size(); ++k) {
+        const char16_t a = texto[k].unicode();
+        const char16_t b = nombre[k].unicode();
+        const auto minuscula = [](char16_t u) {
+            return u >= u'A' && u <= u'Z' ? static_cast<char16_t>(u + 32) : u;
+        };
+        if (minuscula(a) != minuscula(b))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 const QString& Identificador(const QString& nombre) {
@@ -43,13 +72,13 @@ QString ReemplazaFuncion(const QString& sql, const QString& nombre, const QStrin
             ++i;
             continue;
         }
-        const bool inicioPalabra = i == 0 || !EsIdentificador(sql.at(i - 1));
-        if (inicioPalabra && sql.mid(i, nombre.size()).compare(nombre, Qt::CaseInsensitive) == 0) {
+        const bool inicioPalabra = i == 0 || !ContinuaNombre(sql.at(i - 1));
+        if (inicioPalabra && MismoNombre(QStringView(sql).mid(i, nombre.size()), nombre)) {
             qsizetype j = i + nombre.size();
-            while (j < n && sql.at(j).isSpace())
+            while (j < n && EsBlanco(sql.at(j)))
                 ++j;
             if (j < n && sql.at(j) == QLatin1Char('(') &&
-                (i + nombre.size() >= n || !EsIdentificador(sql.at(i + nombre.size())))) {
+                (i + nombre.size() >= n || !ContinuaNombre(sql.at(i + nombre.size())))) {
                 salida.append(reemplazo);
                 salida.append(sql.mid(i + nombre.size(), j - i - nombre.size()));
                 i = j;

@@ -1,0 +1,1 @@
+UPDATE Pos_Servicio_Producto SET Psp_Observacion = ISNULL(Psp_Observacion,'') || 'it''s' WHERE Pr_Cve_Producto IS NULL

@@ -1,0 +1,1 @@
+SELECT 'ISNULL(x)', ISNULL(Psp_Descripcion, 'sin ''ISNULL('' dentro') FROM Pos_Servicio_Producto

@@ -1,0 +1,1 @@
+SELECT [ISNULL(], "isnull (" , isnull  (Pr_Precio,0) FROM Producto

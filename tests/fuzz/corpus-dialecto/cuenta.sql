@@ -1,0 +1,1 @@
+SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont FROM Pos_Servicio_Producto WHERE Psp_Tipo = 'TA'

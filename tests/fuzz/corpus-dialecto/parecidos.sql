@@ -1,0 +1,1 @@
+SELECT Psp_Monto ISNULL, MYISNULL(1), ISNULL_(2), x.ISNULL FROM Pos_Servicio_Producto x
