@@ -2,8 +2,9 @@
 
 #include "component/EsquemaColores.h"
 #include "component/Publico.h"
+#include "controls/Teclas.h"
+#include "controls/Twips.h"
 #include "forms/Manejador.h"
-#include "forms/Twips.h"
 
 #include <QApplication>
 
@@ -126,10 +127,10 @@ void frmConfiguracion::Form_Activate() {
 }
 
 void frmConfiguracion::Form_KeyUp(int& KeyCode, int /*Shift*/) {
-    if (KeyCode == 115) {
+    if (KeyCode == TeclaF4) {
         KeyCode = 0;
         Controles_B1Click();
-    } else if (KeyCode == 27) {
+    } else if (KeyCode == TeclaEscape) {
         KeyCode = 0;
         Controles_B2Click();
     }

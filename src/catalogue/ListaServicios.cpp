@@ -1,5 +1,6 @@
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
+#include "controls/Teclas.h"
 #include "runtime/Error.h"
 
 using namespace corvanta;
@@ -15,18 +16,18 @@ void frmKD562::lvRegistros_ColumnClick(int columna) {
 }
 
 void frmKD562::lvRegistros_KeyUp(int KeyCode, int Shift) {
-    if (KeyCode == 116) {
+    if (KeyCode == TeclaF5) {
         CargaDatos();
         return;
     }
-    if (Shift == 2) {
-        if (KeyCode == 67)
+    if (Shift == ShiftControl) {
+        if (KeyCode == TeclaC)
             gFunciones->CopiaLista(*lvRegistros);
-        else if (KeyCode == 69)
+        else if (KeyCode == TeclaE)
             Selecciona_LV(lvRegistros, 0);
         return;
     }
-    if (Shift == 3 && KeyCode == 69)
+    if (Shift == (ShiftControl | ShiftMayusculas) && KeyCode == TeclaE)
         Selecciona_LV(lvRegistros, 1);
 }
 
@@ -37,12 +38,12 @@ void frmKD562::lvRegistros_DblClick() {
         return;
     QTreeWidgetItem* elemento = lvRegistros->ListItem(seleccionado);
     const int ultima = lvRegistros->ColumnCount() - 1;
-    if (lvRegistros->SmallIcon(seleccionado) == 2)
+    if (lvRegistros->SmallIcon(seleccionado) == MarcaError)
         gConexion->Mensaje(elemento->text(ultima), Critico, QStringLiteral("Corvanta"), hWnd(),
                            Modulo, QStringLiteral("ERR-ID:7500006"));
     // The list may have been reloaded while the message was open.
     if (lvRegistros && lvRegistros->indexOfTopLevelItem(elemento) >= 0 &&
-        lvRegistros->SmallIcon(lvRegistros->indexOfTopLevelItem(elemento) + 1) == 1)
+        lvRegistros->SmallIcon(lvRegistros->indexOfTopLevelItem(elemento) + 1) == MarcaInformacion)
         gConexion->Mensaje(elemento->text(ultima), Informacion, QStringLiteral("Corvanta"), hWnd(),
                            Modulo, QStringLiteral("ERR-ID:7500007"));
 }

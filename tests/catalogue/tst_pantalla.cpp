@@ -1,7 +1,7 @@
 #include "BaseTemporal.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
-#include "forms/Twips.h"
+#include "controls/Twips.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

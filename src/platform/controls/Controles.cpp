@@ -1,6 +1,6 @@
 #include "controls/Controles.h"
 
-#include "forms/Twips.h"
+#include "controls/Twips.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -1,9 +1,10 @@
 #include "controls/ListView.h"
 
 #include "controls/ImageList.h"
-#include "forms/Teclas.h"
+#include "controls/Teclas.h"
 #include "runtime/Error.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -73,6 +74,33 @@ void ListView::ListItemsAdd(const QList<QStringList>& filas, const QList<int>& i
     addTopLevelItems(elementos);
     if (mSorted)
         Ordena();
+}
+
+void ListView::Reemplaza(const QStringList& encabezados, const QList<QStringList>& filas,
+                         const QList<int>& imagenes) {
+    const bool ordenada = mSorted;
+    setUpdatesEnabled(false);
+    setSorted(false);
+    ListItemsClear();
+    ColumnHeadersClear();
+    for (const QString& encabezado : encabezados)
+        ColumnHeadersAdd(encabezado);
+    ListItemsAdd(filas, imagenes);
+
+    // Widths from the headings and the first rows; measuring every row of a large
+    // catalogue would cost more than the filling itself.
+    const QFontMetrics medidas(font());
+    // The first column also holds the check box and the mark.
+    const int extra0 = (mCheckboxes ? 22 : 0) + (mImagenes ? 20 : 0);
+    for (int c = 0; c < encabezados.size(); ++c) {
+        const int extra = 24 + (c == 0 ? extra0 : 0);
+        int ancho = medidas.horizontalAdvance(encabezados.at(c)) + extra;
+        for (qsizetype f = 0; f < filas.size() && f < 200; ++f)
+            ancho = std::max(ancho, medidas.horizontalAdvance(filas.at(f).at(c)) + extra);
+        header()->resizeSection(c, std::min(ancho, 400));
+    }
+    setSorted(ordenada);
+    setUpdatesEnabled(true);
 }
 
 QTreeWidgetItem* ListView::ListItem(int indice) const {

@@ -6,30 +6,34 @@
 #include <QTreeWidget>
 
 #include "controls/ImageList.h"
+#include "runtime/ListaReporte.h"
 
 namespace corvanta {
 
 // A report-style list view: column headings, items numbered from 1 with a text, sub-items,
 // a check mark and a small image, and a sort key, direction and switch of its own. Clicks
 // on headings do not sort by themselves: they raise ColumnClick for the form to decide.
-class ListView : public QTreeWidget {
+class ListView : public QTreeWidget, public ListaReporte {
     Q_OBJECT
 public:
     explicit ListView(QWidget* parent = nullptr);
 
     void ColumnHeadersClear();
     void ColumnHeadersAdd(const QString& encabezado);
-    int ColumnCount() const { return columnCount(); }
-    QString ColumnHeader(int columna) const; // from 1
+    int ColumnCount() const override { return columnCount(); }
+    QString ColumnHeader(int columna) const override; // from 1
 
     void ListItemsClear();
     // Appends rows at once: texts[0] is the item's text, the rest its sub-items; image 0
     // means none.
     void ListItemsAdd(const QList<QStringList>& filas, const QList<int>& imagenes = {});
-    int ListItemsCount() const { return topLevelItemCount(); }
+    // Headings and rows at once, with columns as wide as their headings and first rows.
+    void Reemplaza(const QStringList& encabezados, const QList<QStringList>& filas,
+                   const QList<int>& imagenes) override;
+    int ListItemsCount() const override { return topLevelItemCount(); }
     QTreeWidgetItem* ListItem(int indice) const; // from 1; throws outside the range
     QString ItemText(int indice) const { return SubItem(indice, 0); }
-    QString SubItem(int indice, int columna) const;
+    QString SubItem(int indice, int columna) const override;
     bool Checked(int indice) const;
     void setChecked(int indice, bool marcado);
     int SmallIcon(int indice) const;

@@ -1,7 +1,7 @@
 #include "forms/Forma.h"
 
-#include "forms/Teclas.h"
-#include "forms/Twips.h"
+#include "controls/Teclas.h"
+#include "controls/Twips.h"
 #include "runtime/Error.h"
 
 #include <QApplication>

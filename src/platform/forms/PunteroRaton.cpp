@@ -6,18 +6,18 @@
 namespace corvanta {
 
 namespace {
-int gActual = 0;
+int gActual = PunteroNormal;
 } // namespace
 
 void PunteroRaton::Fija(int puntero) {
     if (puntero == gActual)
         return;
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        if (gActual != 0)
+        if (gActual != PunteroNormal)
             QGuiApplication::restoreOverrideCursor();
-        if (puntero == 11)
+        if (puntero == PunteroReloj)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-        else if (puntero != 0)
+        else if (puntero != PunteroNormal)
             QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
     }
     gActual = puntero;

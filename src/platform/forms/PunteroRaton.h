@@ -2,7 +2,10 @@
 
 namespace corvanta {
 
-// The application-wide mouse pointer: 0 default, 11 hourglass.
+// The shapes the suite's screens use.
+enum FormaPuntero { PunteroNormal = 0, PunteroReloj = 11 };
+
+// The application-wide mouse pointer.
 class PunteroRaton {
 public:
     static void Fija(int puntero);

@@ -1,6 +1,5 @@
 #include "runtime/Funciones.h"
 
-#include "controls/ListView.h"
 #include "runtime/Dialecto.h"
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
@@ -9,8 +8,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCryptographicHash>
-#include <QFontMetrics>
-#include <QHeaderView>
 #include <QWidget>
 
 namespace corvanta {
@@ -67,22 +64,18 @@ void Funciones::FormatoForma(QWidget* forma, int modo) {
         forma->setWindowTitle(QStringLiteral("Corvanta"));
 }
 
-bool Funciones::LlenaLista(Recordset rs, ListView& lista) {
+bool Funciones::LlenaLista(Recordset rs, ListaReporte& lista) {
     mMensajeError.clear();
     try {
-        const bool ordenada = lista.Sorted();
-        lista.setUpdatesEnabled(false);
-        lista.setSorted(false);
-        lista.ListItemsClear();
-        lista.ColumnHeadersClear();
         const int columnas = rs.FieldCount();
+        QStringList encabezados;
         for (int c = 0; c < columnas; ++c)
-            lista.ColumnHeadersAdd(rs.FieldName(c));
+            encabezados.append(rs.FieldName(c));
 
         QList<QStringList> filas;
-        QList<int> imagenes;
+        QList<int> marcas;
         filas.reserve(rs.RecordCount());
-        imagenes.reserve(rs.RecordCount());
+        marcas.reserve(rs.RecordCount());
         for (; !rs.Eof(); rs.MoveNext()) {
             QStringList fila;
             fila.reserve(columnas);
@@ -90,33 +83,17 @@ bool Funciones::LlenaLista(Recordset rs, ListView& lista) {
                 fila.append(TextoCelda(rs.Fields(c)));
             // A note that reads as an error gets the red mark, any other note the green one.
             const QString nota = columnas > 0 ? fila.constLast() : QString();
-            int imagen = 0;
+            int marca = SinMarca;
             if (nota.startsWith(QStringLiteral("Error"), Qt::CaseInsensitive))
-                imagen = 2;
+                marca = MarcaError;
             else if (!nota.isEmpty())
-                imagen = 1;
+                marca = MarcaInformacion;
             filas.append(std::move(fila));
-            imagenes.append(imagen);
+            marcas.append(marca);
         }
-        lista.ListItemsAdd(filas, imagenes);
-
-        // Widths from the headings and the first rows; measuring every row of a large
-        // catalogue would cost more than the filling itself.
-        const QFontMetrics medidas(lista.font());
-        // The first column also holds the check box and the mark.
-        const int extra0 = (lista.Checkboxes() ? 22 : 0) + (lista.SmallIcons() ? 20 : 0);
-        for (int c = 0; c < columnas; ++c) {
-            int ancho = medidas.horizontalAdvance(rs.FieldName(c)) + 24 + (c == 0 ? extra0 : 0);
-            for (qsizetype f = 0; f < filas.size() && f < 200; ++f)
-                ancho = std::max(ancho, medidas.horizontalAdvance(filas.at(f).at(c)) + 24 +
-                                            (c == 0 ? extra0 : 0));
-            lista.header()->resizeSection(c, std::min(ancho, 400));
-        }
-        lista.setSorted(ordenada);
-        lista.setUpdatesEnabled(true);
+        lista.Reemplaza(encabezados, filas, marcas);
         return true;
     } catch (const Error& e) {
-        lista.setUpdatesEnabled(true);
         mMensajeError = e.Descripcion();
         return false;
     }
@@ -129,7 +106,7 @@ QString Funciones::ClaveTransaccion(const QString& transaccion, const QString& a
     return QString::fromLatin1(huella.toHex().left(20)).toUpper();
 }
 
-QVariant Funciones::CopiaLista(ListView& lista) {
+QVariant Funciones::CopiaLista(const ListaReporte& lista) {
     QStringList lineas;
     QStringList encabezados;
     for (int c = 1; c <= lista.ColumnCount(); ++c)

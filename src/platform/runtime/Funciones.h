@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/ListaReporte.h"
 #include "runtime/Recordset.h"
 
 #include <QDateTime>
@@ -9,8 +10,6 @@
 class QWidget;
 
 namespace corvanta {
-
-class ListView;
 
 // General functions of the suite: look-ups, server dates, form styling, list filling and
 // copying, and the host transaction key.
@@ -26,10 +25,10 @@ public:
     QDateTime FechaServidor();
     QString FechaSQL(const QDateTime& fecha);
     void FormatoForma(QWidget* forma, int modo);
-    bool LlenaLista(Recordset rs, ListView& lista);
+    bool LlenaLista(Recordset rs, ListaReporte& lista);
     QString MensajeError() const { return mMensajeError; }
     QString ClaveTransaccion(const QString& transaccion, const QString& aplicacion);
-    QVariant CopiaLista(ListView& lista);
+    QVariant CopiaLista(const ListaReporte& lista);
 
 private:
     QString mMensajeError;

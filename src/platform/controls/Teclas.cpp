@@ -1,4 +1,4 @@
-#include "forms/Teclas.h"
+#include "controls/Teclas.h"
 
 #include <QKeyEvent>
 
@@ -7,12 +7,12 @@ namespace corvanta {
 int CodigoTecla(const QKeyEvent* evento) {
     const int tecla = evento->key();
     if (tecla >= Qt::Key_F1 && tecla <= Qt::Key_F24)
-        return 112 + (tecla - Qt::Key_F1);
+        return TeclaF1 + (tecla - Qt::Key_F1);
     if ((tecla >= Qt::Key_A && tecla <= Qt::Key_Z) || (tecla >= Qt::Key_0 && tecla <= Qt::Key_9))
         return tecla;
     switch (tecla) {
     case Qt::Key_Escape:
-        return 27;
+        return TeclaEscape;
     case Qt::Key_Return:
     case Qt::Key_Enter:
         return 13;
@@ -56,8 +56,9 @@ int CodigoTecla(const QKeyEvent* evento) {
 
 int EstadoShift(const QKeyEvent* evento) {
     const Qt::KeyboardModifiers m = evento->modifiers();
-    return (m.testFlag(Qt::ShiftModifier) ? 1 : 0) | (m.testFlag(Qt::ControlModifier) ? 2 : 0) |
-           (m.testFlag(Qt::AltModifier) ? 4 : 0);
+    return (m.testFlag(Qt::ShiftModifier) ? ShiftMayusculas : 0) |
+           (m.testFlag(Qt::ControlModifier) ? ShiftControl : 0) |
+           (m.testFlag(Qt::AltModifier) ? ShiftAlt : 0);
 }
 
 } // namespace corvanta

@@ -1,4 +1,4 @@
-#include "forms/Twips.h"
+#include "controls/Twips.h"
 
 #include "runtime/Error.h"
 
