@@ -1,6 +1,7 @@
 #include "BaseTemporal.h"
 
 #include "data/Tablas.h"
+#include "forms/PunteroRaton.h"
 #include "runtime/Cifrado.h"
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
@@ -9,7 +10,7 @@
 namespace prueba {
 
 BaseTemporal::BaseTemporal(const QString& operador)
-    : mMensajes(std::make_shared<corvanta::MensajesGrabados>()) {
+    : mMensajes(std::make_shared<corvanta::MensajesGrabados>(&corvanta::PunteroRaton::Actual)) {
     corvanta::Sesion::Configura(mBase.Url(), operador, mMensajes);
     kd562::CreaTablas(corvanta::Sesion::Conexion());
 }

@@ -63,7 +63,7 @@ int MensajesConsola::Muestra(const Mensaje& mensaje) {
     mEstilos.append(mensaje.estilo);
     if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
         mPeor = mensaje.estilo;
-    if ((mensaje.estilo & 0x0F) == 4) {
+    if (PideSiNo(mensaje.estilo)) {
         if (mRespuesta == RespuestaNo)
             ++mNo;
         return mRespuesta;

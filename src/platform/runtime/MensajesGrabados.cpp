@@ -1,17 +1,15 @@
 #include "runtime/MensajesGrabados.h"
 
-#include "forms/PunteroRaton.h"
-
 namespace corvanta {
 
 int MensajesGrabados::Muestra(const Mensaje& mensaje) {
-    mRegistros.append({mensaje, PunteroRaton::Actual()});
+    mRegistros.append({mensaje, mLeePuntero ? mLeePuntero() : 0});
     if (mAccion) {
         auto accion = std::move(mAccion);
         mAccion = nullptr;
         accion(mensaje);
     }
-    if ((mensaje.estilo & 0x0F) == 4)
+    if (PideSiNo(mensaje.estilo))
         return mRespuestas.isEmpty() ? RespuestaSi : mRespuestas.takeFirst();
     return RespuestaAceptar;
 }

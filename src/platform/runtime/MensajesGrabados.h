@@ -11,6 +11,11 @@ namespace corvanta {
 // boxes. With no scripted answer left a question is answered Yes.
 class MensajesGrabados : public ServicioMensajes {
 public:
+    // Reads the application's mouse pointer, which the forms layer keeps; without one every
+    // message records 0.
+    using LeePuntero = std::function<int()>;
+    explicit MensajesGrabados(LeePuntero leePuntero = {}) : mLeePuntero(std::move(leePuntero)) {}
+
     struct Registro {
         Mensaje mensaje;
         int puntero = 0; // application mouse pointer when the message was shown
@@ -32,6 +37,7 @@ private:
     QList<Registro> mRegistros;
     QList<int> mRespuestas;
     std::function<void(const Mensaje&)> mAccion;
+    LeePuntero mLeePuntero;
 };
 
 } // namespace corvanta

@@ -31,7 +31,7 @@ int MensajesVentana::Muestra(const Mensaje& mensaje) {
     default:
         break;
     }
-    if ((mensaje.estilo & 0x0F) == 4) {
+    if (PideSiNo(mensaje.estilo)) {
         QPushButton* si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
         QPushButton* no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
         caja.setDefaultButton(si);

@@ -6,8 +6,15 @@
 
 namespace corvanta {
 
-// Standard message-box styles and answers.
-enum EstiloMensaje { Critico = 16, Pregunta = 36, Exclamacion = 48, Informacion = 64 };
+// Standard message-box styles and answers. The low four bits of a style choose the buttons,
+// the next four the icon.
+enum BotonesMensaje { BotonesSiNo = 4 };
+enum EstiloMensaje {
+    Critico = 16,
+    Pregunta = 32 | BotonesSiNo,
+    Exclamacion = 48,
+    Informacion = 64
+};
 enum RespuestaMensaje { RespuestaAceptar = 1, RespuestaSi = 6, RespuestaNo = 7 };
 
 struct Mensaje {
@@ -18,6 +25,11 @@ struct Mensaje {
     QString modulo;
     QString idError;
 };
+
+// Whether the message asks Yes or No rather than showing one button.
+inline bool PideSiNo(int estilo) {
+    return (estilo & 0x0F) == BotonesSiNo;
+}
 
 // Where a screen's messages go: message boxes, the console, or a test's recorder.
 class ServicioMensajes {
