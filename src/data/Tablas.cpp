@@ -2,6 +2,7 @@
 
 #include "runtime/Connection.h"
 #include "runtime/Error.h"
+#include "runtime/TransaccionEnCurso.h"
 
 namespace kd562 {
 
@@ -95,16 +96,10 @@ QStringList DefinicionTablas(const corvanta::Connection& cnn) {
 }
 
 void CreaTablas(corvanta::Connection& cnn) {
-    cnn.BeginTrans();
-    try {
-        for (const QString& sentencia : DefinicionTablas(cnn))
-            cnn.Execute(sentencia);
-        cnn.CommitTrans();
-    } catch (...) {
-        if (cnn.EnTransaccion())
-            cnn.RollbackTrans();
-        throw;
-    }
+    corvanta::TransaccionEnCurso transaccion(cnn);
+    for (const QString& sentencia : DefinicionTablas(cnn))
+        cnn.Execute(sentencia);
+    transaccion.Confirma();
 }
 
 QString ColumnaFaltante(corvanta::Connection& cnn) {

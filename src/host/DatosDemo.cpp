@@ -1,6 +1,7 @@
 #include "host/DatosDemo.h"
 
 #include "runtime/Connection.h"
+#include "runtime/TransaccionEnCurso.h"
 
 #include <QStringList>
 
@@ -20,28 +21,22 @@ int AgregaProductosDemo(corvanta::Connection& cnn) {
     int agregados = 0;
     const QString fecha =
         cnn.Execute(corvanta::SentenciaFechaServidor(cnn.motor())).Fields(0).toString();
-    cnn.BeginTrans();
-    try {
-        for (const Producto& p : productos) {
-            const bool existe =
-                !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"),
-                             {QString::fromUtf8(p.clave)})
-                     .Eof();
-            if (existe)
-                continue;
-            cnn.Ejecuta(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, "
-                                       "Pr_Descripcion_Corta, Pr_Precio, Pr_Grupo, Oper_Alta, "
-                                       "Fecha_Alta) VALUES (?, ?, ?, ?, 'ABARROTES', 'DEMO', ?)"),
-                        {QString::fromUtf8(p.clave), QString::fromUtf8(p.descripcion),
-                         QString::fromUtf8(p.descripcion).left(30), p.precio, fecha});
-            ++agregados;
-        }
-        cnn.CommitTrans();
-    } catch (...) {
-        if (cnn.EnTransaccion())
-            cnn.RollbackTrans();
-        throw;
+    corvanta::TransaccionEnCurso transaccion(cnn);
+    for (const Producto& p : productos) {
+        const bool existe =
+            !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM Producto WHERE Pr_Cve_Producto = ?"),
+                         {QString::fromUtf8(p.clave)})
+                 .Eof();
+        if (existe)
+            continue;
+        cnn.Ejecuta(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, "
+                                   "Pr_Descripcion_Corta, Pr_Precio, Pr_Grupo, Oper_Alta, "
+                                   "Fecha_Alta) VALUES (?, ?, ?, ?, 'ABARROTES', 'DEMO', ?)"),
+                    {QString::fromUtf8(p.clave), QString::fromUtf8(p.descripcion),
+                     QString::fromUtf8(p.descripcion).left(30), p.precio, fecha});
+        ++agregados;
     }
+    transaccion.Confirma();
     return agregados;
 }
 

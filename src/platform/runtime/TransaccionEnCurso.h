@@ -1,0 +1,26 @@
+#pragma once
+
+namespace corvanta {
+
+class Connection;
+
+// One transaction on a connection: begun when made, rolled back when it ends without
+// Confirma, so no way out leaves it open. A caller about to show a message calls Deshace
+// first: a message box must not wait with the rows locked.
+class TransaccionEnCurso {
+public:
+    explicit TransaccionEnCurso(Connection& cnn);
+    ~TransaccionEnCurso();
+    TransaccionEnCurso(const TransaccionEnCurso&) = delete;
+    TransaccionEnCurso& operator=(const TransaccionEnCurso&) = delete;
+
+    void Confirma();
+    // Rolls back now; a failure of the rollback itself is raised.
+    void Deshace();
+
+private:
+    Connection& mCnn;
+    bool mAbierta = false;
+};
+
+} // namespace corvanta
