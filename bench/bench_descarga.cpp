@@ -66,7 +66,7 @@ Fases MideScreen(int n, const QString& url) {
     Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
     kd562::CreaTablas(Sesion::Conexion());
     Cifrado cifrado;
-    cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+    cifrado.setLlave(kd562::LlaveCifrado);
     Sesion::Conexion().Ejecuta(
         QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
                        "Psc_Password) VALUES (?, 'bench', ?)"),

@@ -12,7 +12,7 @@ namespace kd562 {
 double frmConfiguracion::Cuenta(const QString& sUsuario) {
     gSQL = QStringLiteral("SELECT COUNT(*) AS Total FROM Pos_Servicio_Configuracion ");
     gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(sUsuario) + QStringLiteral("' ");
-    Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+    Recordset rs = EjecutaSQL();
     const double total = Doble(rs.Fields(QStringLiteral("Total")));
     rs.Close();
     return total;
@@ -27,13 +27,13 @@ void frmConfiguracion::CargaConfiguracion() {
         gSQL += QStringLiteral("FROM Pos_Servicio_Configuracion ");
         gSQL += QStringLiteral("WHERE Psc_Usuario = '") + Comillas(txtUsuario->Text()) +
                 QStringLiteral("' ");
-        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        Recordset rs = EjecutaSQL();
         if (rs.Eof()) {
             rs.Close();
             return;
         }
         Cifrado cifrado;
-        cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+        cifrado.setLlave(LlaveCifrado);
         txtUrlWs->setText(Texto(rs.Fields(QStringLiteral("Psc_URL"))));
         sUsuarioCargado = Texto(rs.Fields(QStringLiteral("Psc_Usuario")));
         txtUsuario->setText(sUsuarioCargado);
@@ -68,7 +68,7 @@ void frmConfiguracion::Controles_B1Click() {
     }
     try {
         Cifrado cifrado;
-        cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+        cifrado.setLlave(LlaveCifrado);
         const QString sPassword = cifrado.Transforma(txtPassword->Text());
 
         // The row counted is the row written. A row stored with edge blanks by an earlier
@@ -115,7 +115,7 @@ void frmConfiguracion::Controles_B1Click() {
             gSQL += QStringLiteral("'") + Comillas(gConexion->Operador()) + QStringLiteral("', ");
             gSQL += QStringLiteral("'") + Comillas(sFecha) + QStringLiteral("') ");
         }
-        gConexion->Cnn().Execute(gSQL, -1);
+        EjecutaSQL();
         Hide();
     } catch (const std::exception& e) {
         gConexion->Mensaje(QStringLiteral("Controles_B1Click()\r\n") + DescripcionDe(e), Critico,

@@ -20,10 +20,8 @@ void ReportaFallaCarga(const std::exception& e, QWidget* ventana) {
 // Shows the stored account and every downloaded service tied to a shop product.
 void frmKD562::CargaDatos() {
     try {
-        gSQL = QString();
-        gSQL += QStringLiteral("SELECT Psc_Usuario, Psc_Password, Psc_URL ");
-        gSQL += QStringLiteral("FROM Pos_Servicio_Configuracion ");
-        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        Recordset rs = EjecutaSQL(QStringLiteral("SELECT Psc_Usuario, Psc_Password, Psc_URL "
+                                                 "FROM Pos_Servicio_Configuracion "));
         if (rs.Eof()) {
             gConexion->Mensaje(QStringLiteral("CargaDatos()\r\nNo se encontró configuración "
                                               "para mostrar"),
@@ -55,7 +53,7 @@ void frmKD562::LlenaServicios() {
                            "Pos_Servicio_Producto.Pr_Cve_Producto ");
     gSQL += QStringLiteral("WHERE Psp_Tipo = '01' ");
     gSQL += QStringLiteral("ORDER BY Servicio");
-    Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+    Recordset rs = EjecutaSQL();
 
     if (!gFunciones->LlenaLista(rs, *lvRegistros)) {
         gConexion->Mensaje(gFunciones->MensajeError(), Critico, QStringLiteral("Corvanta"), hWnd(),

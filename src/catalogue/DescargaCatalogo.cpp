@@ -4,6 +4,7 @@
 #include "forms/PunteroRaton.h"
 #include "runtime/Error.h"
 #include "runtime/Productos.h"
+#include "runtime/TransaccionEnCurso.h"
 #include "runtime/Valores.h"
 
 using namespace corvanta;
@@ -14,10 +15,9 @@ namespace {
 
 // The catalogue as stored, for the summary of what the download changes.
 std::vector<FilaServicio> LeeCatalogoGuardado() {
-    gSQL = QString();
-    gSQL += QStringLiteral("SELECT Psp_Cve_Producto, Psp_Monto, Psp_Descripcion, Psp_Grupo, ");
-    gSQL += QStringLiteral("Psp_Observacion, Pr_Cve_Producto FROM Pos_Servicio_Producto ");
-    Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+    Recordset rs = EjecutaSQL(QStringLiteral("SELECT Psp_Cve_Producto, Psp_Monto, Psp_Descripcion, "
+                                             "Psp_Grupo, Psp_Observacion, Pr_Cve_Producto "
+                                             "FROM Pos_Servicio_Producto "));
     std::vector<FilaServicio> filas;
     filas.reserve(static_cast<size_t>(rs.RecordCount()));
     for (; !rs.Eof(); rs.MoveNext()) {
@@ -43,15 +43,12 @@ void frmKD562::Controles_B1Click() {
                            Exclamacion, sTitulo, hWnd());
         return;
     }
-    bool bTransaccion = false;
     // Once the list was emptied on screen, every way out but success shows it as stored.
     bool bListaVaciada = false;
     bFallaReportada = false;
     try {
-        gSQL = QString();
-        gSQL += QStringLiteral("SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont FROM "
-                               "Pos_Servicio_Producto ");
-        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        Recordset rs = EjecutaSQL(QStringLiteral("SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont "
+                                                 "FROM Pos_Servicio_Producto "));
         if (rs.Eof()) {
             gConexion->Mensaje(QStringLiteral("No se encontró información de credenciales "
                                               "configuradas"),
@@ -94,9 +91,9 @@ void frmKD562::Controles_B1Click() {
             return;
         }
 
-        gConexion->Cnn().BeginTrans();
-        bTransaccion = true;
-        PunteroRaton::Fija(11);
+        // Left by any way but Confirma, the transaction rolls back before the trap's message.
+        TransaccionEnCurso tTransaccion(gConexion->Cnn());
+        PunteroRaton::Fija(PunteroReloj);
         const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
         const QString sOperador = gConexion->Operador();
 
@@ -111,9 +108,8 @@ void frmKD562::Controles_B1Click() {
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
 
         if (!AddProducto()) {
-            PunteroRaton::Fija(0);
-            gConexion->Cnn().RollbackTrans();
-            bTransaccion = false;
+            PunteroRaton::Fija(PunteroNormal);
+            tTransaccion.Deshace();
             if (!bFallaReportada)
                 gConexion->Mensaje(sMensaje, Critico, QStringLiteral("Corvanta"), hWnd(), Modulo);
             if (bListaVaciada)
@@ -126,9 +122,8 @@ void frmKD562::Controles_B1Click() {
             if (bSimulacion) {
                 lineas.append(tResumen.LineaRetiro());
             } else if (bLimitaRetiros) {
-                PunteroRaton::Fija(0);
-                gConexion->Cnn().RollbackTrans();
-                bTransaccion = false;
+                PunteroRaton::Fija(PunteroNormal);
+                tTransaccion.Deshace();
                 gConexion->Mensaje(tResumen.LineaRetiro(), Exclamacion, sTitulo, hWnd(), Modulo);
                 if (bListaVaciada)
                     RecargaLista();
@@ -137,9 +132,7 @@ void frmKD562::Controles_B1Click() {
         }
 
         // Apply: the DELETE, then the rows and the products in batches.
-        gSQL = QString();
-        gSQL = QStringLiteral("DELETE FROM Pos_Servicio_Producto ");
-        gConexion->Cnn().Execute(gSQL, -1);
+        EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
         std::vector<QVariantList> valores;
         valores.reserve(tPlan.filas.size());
         for (const FilaServicio& fila : tPlan.filas)
@@ -152,27 +145,18 @@ void frmKD562::Controles_B1Click() {
 
         if (bSimulacion) {
             // The list as it would be, read inside the transaction, then nothing is kept.
-            PunteroRaton::Fija(0);
+            PunteroRaton::Fija(PunteroNormal);
             CargaDatos();
-            gConexion->Cnn().RollbackTrans();
-            bTransaccion = false;
+            tTransaccion.Deshace();
             InformaResumen(lineas);
             return;
         }
-        gConexion->Cnn().CommitTrans();
-        bTransaccion = false;
-        PunteroRaton::Fija(0);
+        tTransaccion.Confirma();
+        PunteroRaton::Fija(PunteroNormal);
         CargaDatos();
         InformaResumen(lineas);
     } catch (const std::exception& e) {
-        if (bTransaccion) {
-            try {
-                gConexion->Cnn().RollbackTrans();
-            } catch (const std::exception&) {
-                // The engine already ended the transaction; the user still hears of the cause.
-            }
-        }
-        PunteroRaton::Fija(0);
+        PunteroRaton::Fija(PunteroNormal);
         gConexion->Mensaje(DescripcionDe(e), Critico, sTitulo, hWnd(), Modulo,
                            QStringLiteral("ERR-ID:7500002"));
         if (bListaVaciada)

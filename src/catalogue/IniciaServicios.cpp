@@ -12,9 +12,7 @@ namespace kd562 {
 bool frmKD562::IniciaServicios() {
     bool bResultado = false;
     try {
-        gSQL = QString();
-        gSQL += QStringLiteral("SELECT * FROM Pos_Servicio_Configuracion ");
-        Recordset rs = gConexion->Cnn().Execute(gSQL, -1);
+        Recordset rs = EjecutaSQL(QStringLiteral("SELECT * FROM Pos_Servicio_Configuracion "));
         if (rs.Eof()) {
             sMensaje = QStringLiteral("No se encontró configuración previa de servicios");
             rs.Close();
@@ -29,7 +27,7 @@ bool frmKD562::IniciaServicios() {
         QString sPassword;
         {
             Cifrado oCifrado;
-            oCifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+            oCifrado.setLlave(LlaveCifrado);
             sPassword = oCifrado.Transforma(Texto(rs.Fields(QStringLiteral("Psc_Password"))));
         }
         oCliente->setPassword(sPassword);

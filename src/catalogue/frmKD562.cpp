@@ -3,8 +3,8 @@
 #include "catalogue/ImagenesXML.h"
 #include "component/EsquemaColores.h"
 #include "component/Publico.h"
+#include "controls/Twips.h"
 #include "forms/Manejador.h"
-#include "forms/Twips.h"
 #include "runtime/Error.h"
 #include "runtime/Valores.h"
 

@@ -14,6 +14,14 @@ extern std::unique_ptr<corvanta::Funciones> gFunciones;
 // The statement the running procedure is about to execute, exactly as it built it.
 extern QString gSQL;
 
+// Runs gSQL on the module's connection and returns what it read; the second form first puts
+// sentencia into gSQL, for statements written in one piece.
+corvanta::Recordset EjecutaSQL();
+corvanta::Recordset EjecutaSQL(const QString& sentencia);
+
+// The key that gateway passwords are stored enciphered with; stored accounts depend on it.
+inline const QString LlaveCifrado = QStringLiteral("PaTiNoLuX");
+
 // Start-up: runs once, however often it is called.
 void Main();
 
