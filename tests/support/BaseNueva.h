@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QString>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -9,34 +8,35 @@
 #define KD562_SALTA_SIN_SERVIDOR()                                                                 \
     do {                                                                                           \
         if (prueba::FaltaServidor())                                                               \
-            QSKIP("Variante PostgreSQL sin servidor: defina KD562_PG_URL (scripts/pg-servidor "    \
-                  "start)");                                                                       \
+            QSKIP("Variante PostgreSQL sin servidor: defina KD562_PG_URL");                        \
     } while (false)
 
 namespace prueba {
 
-// The engine the database tests run on: PostgreSQL when KD562_PRUEBA_MOTOR is "postgresql"
-// (the server's address in KD562_PG_URL), SQLite otherwise.
-bool EsPostgreSql();
+// The engine of the database tests: PostgreSQL when KD562_PRUEBA_MOTOR is "postgresql" (the
+// server's address in KD562_PG_URL), SQLite otherwise.
+inline bool EsPostgreSql() {
+    return qEnvironmentVariable("KD562_PRUEBA_MOTOR") == QStringLiteral("postgresql");
+}
 // True when the tests should run on PostgreSQL but KD562_PG_URL names no server.
-bool FaltaServidor();
+inline bool FaltaServidor() {
+    return EsPostgreSql() && qEnvironmentVariableIsEmpty("KD562_PG_URL");
+}
 
 // A fresh, empty database for one test, removed with this object: a SQLite file in a
-// temporary folder, or a schema of its own in a PostgreSQL database of this process.
+// temporary folder, or a schema of its own in the PostgreSQL database of KD562_PG_URL.
 class BaseNueva {
 public:
     BaseNueva();
     ~BaseNueva();
     BaseNueva(const BaseNueva&) = delete;
     BaseNueva& operator=(const BaseNueva&) = delete;
-
     QString Url() const { return mUrl; }
     QString Carpeta() const { return mCarpeta.path(); }
 
 private:
     QTemporaryDir mCarpeta;
-    QString mUrl;
-    QString mEsquema;
+    QString mUrl, mEsquema;
 };
 
 } // namespace prueba
