@@ -137,6 +137,17 @@ private slots:
                           "Producto(Pr_Cve_Producto, Pr_Descripcion, Oper_Alta)"}),
                  filas.split('\n'));
         QCOMPARE(t.Total(), QStringLiteral("Total: %1").arg(configuracion.catalogo.size()));
+
+        // The same catalogue again changes nothing, and the summary says so.
+        const QStringList guardadas = t.Filas();
+        t.Descarga();
+        const auto n = configuracion.catalogo.size();
+        QCOMPARE(t.Resumen(),
+                 (QStringList{
+                     QStringLiteral("Servicios: 0 nuevos, 0 retirados, 0 cambiados, %1 sin cambio")
+                         .arg(n),
+                     QStringLiteral("Productos: 0 nuevos, 0 cambiados, %1 sin cambio").arg(n)}));
+        QCOMPARE(t.Filas(), guardadas);
     }
 
     // Over an earlier download: one message (after the question when asked), no change.
