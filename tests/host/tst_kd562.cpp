@@ -11,6 +11,7 @@
 #include "runtime/Valores.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -76,17 +77,10 @@ private:
     prueba::BaseNueva mBase;
 };
 
-QJsonArray Catalogo() {
-    return {QJsonObject{{"PRODUCTO", "TEL100"},
-                        {"DESCRIPCION", "Televia"},
-                        {"GRUPO", "TAE"},
-                        {"MONTO", 100},
-                        {"OBSERVACION", ""}},
-            QJsonObject{{"PRODUCTO", "LUZ"},
-                        {"DESCRIPCION", "Pago de luz"},
-                        {"GRUPO", "SERVICIOS"},
-                        {"MONTO", 0},
-                        {"OBSERVACION", "Nota"}}};
+QJsonArray Catalogo(const char* json = R"([
+        {"PRODUCTO": "TEL100", "DESCRIPCION": "Televia", "GRUPO": "TAE", "MONTO": 100, "OBSERVACION": ""},
+        {"PRODUCTO": "LUZ", "DESCRIPCION": "Pago de luz", "GRUPO": "SERVICIOS", "MONTO": 0, "OBSERVACION": "Nota"}])") {
+    return QJsonDocument::fromJson(json).array();
 }
 
 void Escribe(const QString& ruta, const QString& texto) {
@@ -94,14 +88,6 @@ void Escribe(const QString& ruta, const QString& texto) {
     QFile archivo(ruta);
     QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
     archivo.write(texto.toUtf8());
-}
-
-// The screen of the module loaded by name, as the program loads it.
-PantallaSuite* Pantalla(std::unique_ptr<QObject>& clase) {
-    IModulo* modulo =
-        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
-    clase.reset(modulo->CreaObjeto(QStringLiteral("Pantalla")));
-    return qobject_cast<PantallaSuite*>(clase->property("GetPantalla").value<QObject*>());
 }
 
 } // namespace
@@ -128,14 +114,12 @@ private slots:
         fila("sin comando", {}, "Falta el comando");
         fila("comando desconocido", {"borra"}, "Comando desconocido: borra");
         fila("ayuda de comando desconocido", {"help", "borra"}, "Comando desconocido: borra");
-        fila("opcion desconocida antes", {"--bogus", "list"}, "Opción desconocida: --bogus");
         fila("opcion desconocida despues", {"list", "--bogus"}, "Opción desconocida: --bogus");
         fila("opcion corta desconocida", {"list", "-x"}, "Opción desconocida: -x");
         const QString password = QStringLiteral("La contraseña no se acepta en la línea de "
                                                 "órdenes: use --password-stdin");
         fila("password en linea", {"account", "--user", "u", "--password", "S1"}, password);
-        fila("password con igual", {"account", "--user", "u", "--password=S1"}, password);
-        fila("password antes", {"--password", "S1", "account", "--user", "u"}, password);
+        fila("password", {"--password", "S1", "account", "--user", "u"}, password);
         fila("account sin usuario", {"account"}, "account necesita --user USUARIO");
         fila("usuario vacio", {"account", "--user", ""}, "--user no puede estar vacío");
         fila("opcion de otro comando", {"list", "--yes"}, "La opción --yes no vale con list");
@@ -149,10 +133,8 @@ private slots:
         fila("ayuda de mas", {"help", "sync", "list"}, "Argumento de más: list");
 
         fila("ayuda", {"help"}, db + "|help|||||ayuda:");
-        fila("-h", {"-h"}, db + "||||||ayuda:");
         fila("help sync", {"help", "sync"}, db + "|help|||||ayuda:sync");
         fila("sync --help", {"sync", "--help"}, db + "|sync|||||ayuda:sync");
-        fila("--help antes de sync", {"--help", "sync"}, db + "|sync|||||ayuda:sync");
         fila("-v con base", {"--db", "sqlite:x.db", "-v"}, db + "||||||version:");
         fila("todo antes", {"--db", "sqlite:a.db", "--operator", "C1", "--modules", "m", "sync"},
              "sqlite:a.db|C1|sync||||m|");
@@ -160,13 +142,9 @@ private slots:
              "sqlite:b.db|C2|sync|s||||");
         fila("revuelto", {"--dry-run", "--db", "sqlite:c.db", "sync", "--allow-shrink"},
              "sqlite:c.db||sync|ra||||");
-        fila("yes y dry-run", {"sync", "--dry-run", "--yes"}, db + "|sync|sr||||");
-        fila("la ultima manda", {"--db", "sqlite:1.db", "list", "--db", "sqlite:2.db"},
-             "sqlite:2.db||list|||||");
         fila("init --demo", {"init", "--demo"}, db + "|init|d||||");
         fila("account", {"account", "--url", "http://a/ws", "--user", "u", "--password-stdin"},
              db + "|account|p|http://a/ws|u||");
-        fila("account sin url", {"account", "--user", "u"}, db + "|account|||u||");
 
         fila("solo sistema", {"list"}, "sqlite:/s.db|S|list|||||", "db=sqlite:/s.db\noperator=S\n");
         fila("usuario sobre sistema", {"list"}, "sqlite:/u.db|S|list|||||",
@@ -175,9 +153,6 @@ private slots:
              "db=sqlite:/s.db\noperator=S\n", "db=sqlite:/u.db\noperator=U\n");
         fila("comentados no cuentan", {"list"}, db + "|list|||||",
              "# Ejemplo\n#db=sqlite:/s.db\n;operator=S\n");
-        fila("postgresql con seccion", {"list"},
-             "postgresql://caja@servidor:5432/corvanta||list|||||",
-             "[General]\ndb=postgresql://caja@servidor:5432/corvanta\n");
         fila("valor con coma", {"list"}, "sqlite:/tiendas/a,b.db||list|||||",
              "db=sqlite:/tiendas/a,b.db\n");
         fila("vacio no borra", {"list"}, "sqlite:/s.db||list|||||", "db=sqlite:/s.db\n", "db=\n");
@@ -231,9 +206,6 @@ private slots:
         };
         fila("argumento malo", {}, {"--bogus", "list"}, 2,
              "kd562: Opción desconocida: --bogus (consulte \"kd562 --help\")\n");
-        fila("password", {}, {"account", "--user", "u", "--password", "SECRETO1"}, 2,
-             "kd562: La contraseña no se acepta en la línea de órdenes: use --password-stdin "
-             "(consulte \"kd562 --help\")\n");
         fila("--help", {}, {"--help"}, 0, "",
              "Uso: kd562 [OPCIONES] COMANDO [OPCIONES DEL COMANDO]\nSincronización de productos "
              "TAE y servicios.\n\nComandos:\n  init [--demo]             crea las tablas; --demo "
@@ -387,13 +359,18 @@ private slots:
                  QString(demo).replace("HUE12|Huevo blanco 12 piezas|", "HUE12|mio|"));
     }
 
-    void cuentaDescargaYLista() {
+    void ronda() {
         simulador::Configuracion configuracion;
         configuracion.catalogo = Catalogo();
         configuracion.usuario = QStringLiteral("tienda");
         configuracion.password = QStringLiteral("Pw-Secreta-77");
-        simulador::SimuladorPasarela simulador(configuracion);
-        QVERIFY(simulador.Inicia() != 0);
+        simulador::SimuladorPasarela pasarela(configuracion);
+        // Later a glitch: a gateway that answers one service the shop never had.
+        simulador::Configuracion recortada;
+        recortada.catalogo = Catalogo(R"([{"PRODUCTO": "AGUA", "DESCRIPCION": "Agua potable",
+            "GRUPO": "SERVICIOS", "MONTO": 0, "OBSERVACION": ""}])");
+        simulador::SimuladorPasarela glitch(recortada);
+        QVERIFY(pasarela.Inicia() != 0 && glitch.Inicia() != 0);
         Kd562 kd;
         QCOMPARE(kd.Corre({"init"}).salida, 0);
 
@@ -402,94 +379,58 @@ private slots:
         QCOMPARE(c.salida, 0);
         QCOMPARE(c.errores, QStringLiteral("[AVISO] Corvanta: CargaDatos()\\nNo se encontró "
                                            "configuración para mostrar (KD562)\n"));
-        c = kd.Corre({"account", "--url", simulador.URL(), "--user", "tienda", "--password-stdin"},
+        c = kd.Corre({"account", "--url", pasarela.URL(), "--user", "tienda", "--password-stdin"},
                      "Pw-Secreta-77\r\n");
         QCOMPARE(c.salida, 0);
         QString todo = c.estandar + c.errores;
-        const QString encabezado =
-            QStringLiteral("Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\tObservaciones\n");
 
         c = kd.Corre({"sync"});
-        QCOMPARE(c.salida, 0); // empty catalogue: no question to answer
-        todo += c.estandar + c.errores;
-        QCOMPARE(c.estandar, encabezado +
-                                 "LUZ\tPago de luz\tSERVICIOS\t0\tPago de lu\tPago de luz\tNota\n"
-                                 "TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\n"
-                                 "Total: 2\n");
-
+        QCOMPARE(c.salida, 0); // nothing stored yet: no question to answer
+        QCOMPARE(c.errores, QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin "
+                                           "cambio\nProductos: 2 nuevos, 0 cambiados, 0 sin "
+                                           "cambio\n"));
+        QCOMPARE(c.estandar, "Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\tObservaciones\n"
+                             "LUZ\tPago de luz\tSERVICIOS\t0\tPago de lu\tPago de luz\tNota\n"
+                             "TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\nTotal: 2\n");
         // Services stored now: without --yes the question is answered No.
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 1);
         QVERIFY(c.errores.startsWith(QStringLiteral("[PREGUNTA]")));
-        QCOMPARE(simulador.Peticiones(), 1);
         c = kd.Corre({"sync", "--yes"});
         QCOMPARE(c.salida, 0);
-        QCOMPARE(simulador.Peticiones(), 2);
+        QVERIFY(c.errores.endsWith(QStringLiteral("0 cambiados, 2 sin cambio\n")));
+        QCOMPARE(pasarela.Peticiones(), 2);
         todo += c.estandar + c.errores;
         c = kd.Corre({"list"});
         QCOMPARE(c.errores, QString());
-        todo += c.estandar + c.errores;
 
-        // The password never shows, and is stored enciphered.
-        QVERIFY(!todo.contains(QStringLiteral("Pw-Secreta-77")));
+        // Stored enciphered; a field not given keeps what the dialog loaded.
         const QString cuenta = QStringLiteral("SELECT Psc_URL, Psc_Usuario, Psc_Password, "
                                               "Oper_Alta FROM Pos_Servicio_Configuracion");
         const QString guardada = kd.Volcado(cuenta);
-        QCOMPARE(guardada.section('|', 0, 1), simulador.URL() + "|tienda");
+        QCOMPARE(guardada.section('|', 0, 1), pasarela.URL() + "|tienda");
         QCOMPARE(guardada.section('|', 3), QStringLiteral("CAJA9"));
         Cifrado cifrado;
         cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
         QCOMPARE(cifrado.Transforma(guardada.section('|', 2, 2)), QStringLiteral("Pw-Secreta-77"));
+        QCOMPARE(kd.Corre({"account", "--url", glitch.URL(), "--user", "tienda"}).salida, 0);
+        QCOMPARE(kd.Volcado(cuenta), glitch.URL() + "|tienda|" + guardada.section('|', 2));
 
-        // A field not given keeps what the dialog loaded: only the URL changes.
-        QCOMPARE(kd.Corre({"account", "--url", "http://127.0.0.1:1/wsService", "--user", "tienda"})
-                     .salida,
-                 0);
-        QCOMPARE(kd.Volcado(cuenta),
-                 "http://127.0.0.1:1/wsService|tienda|" + guardada.section('|', 2));
-    }
-
-    void simulacionYRetiroMasivo() {
-        simulador::Configuracion primera;
-        primera.catalogo = Catalogo();
-        simulador::SimuladorPasarela pasarela(primera);
-        QVERIFY(pasarela.Inicia() != 0);
-        // A glitch: the gateway now answers one service the shop never had.
-        simulador::Configuracion recortada;
-        recortada.catalogo = {QJsonObject{{"PRODUCTO", "AGUA"},
-                                          {"DESCRIPCION", "Agua potable"},
-                                          {"GRUPO", "SERVICIOS"},
-                                          {"MONTO", 0},
-                                          {"OBSERVACION", ""}}};
-        simulador::SimuladorPasarela glitch(recortada);
-        QVERIFY(glitch.Inicia() != 0);
-        Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
-        Corrida c = kd.Corre({"sync"});
-        QCOMPARE(c.salida, 0);
-        QCOMPARE(c.errores, QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin "
-                                           "cambio\nProductos: 2 nuevos, 0 cambiados, 0 sin "
-                                           "cambio\n"));
-        QCOMPARE(kd.Corre({"account", "--url", glitch.URL(), "--user", "t"}).salida, 0);
         const QString tablas = QStringLiteral(
             "SELECT Psp_Cve_Producto, Pr_Cve_Producto FROM Pos_Servicio_Producto UNION ALL "
             "SELECT Pr_Cve_Producto, Pr_Descripcion FROM Producto ORDER BY 1");
         const QString antes = kd.Volcado(tablas);
         const QString linea =
             QStringLiteral("La descarga retiraría 2 de los 2 servicios guardados");
-
         // The preview asks nothing, shows the guard and the list as it would be, keeps nothing.
         c = kd.Corre({"sync", "--dry-run"});
         QCOMPARE(c.salida, 0);
         QVERIFY2(c.errores.contains(linea), qPrintable(c.errores));
         QVERIFY(!c.errores.contains(QStringLiteral("[PREGUNTA]")));
         QVERIFY(c.errores.endsWith(QStringLiteral("\nSimulación: no se guardó ningún cambio\n")));
-        QVERIFY(c.estandar.endsWith(
-            QStringLiteral("AGUA\tAgua potable\tSERVICIOS\t0\tAgua potab\tAgua potable\t\n"
-                           "Total: 1\n")));
+        QVERIFY(c.estandar.endsWith(QStringLiteral(
+            "AGUA\tAgua potable\tSERVICIOS\t0\tAgua potab\tAgua potable\t\nTotal: 1\n")));
         QCOMPARE(kd.Volcado(tablas), antes);
-
         // Unattended, it stops before writing, in one line.
         c = kd.Corre({"sync", "--yes"});
         QCOMPARE(c.salida, 1);
@@ -497,11 +438,12 @@ private slots:
         QVERIFY(!c.errores.contains(QStringLiteral("Servicios:")));
         QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 2\n")));
         QCOMPARE(kd.Volcado(tablas), antes);
-
         c = kd.Corre({"sync", "--yes", "--allow-shrink"});
         QCOMPARE(c.salida, 0);
         QVERIFY(c.errores.contains(QStringLiteral("Servicios: 1 nuevos, 2 retirados")));
         QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 1\n")));
+        // The password never shows.
+        QVERIFY(!(todo + c.estandar + c.errores).contains(QStringLiteral("Pw-Secreta-77")));
     }
 
     void anfitrion() {
@@ -511,8 +453,12 @@ private slots:
         QVERIFY(pasarela.Inicia() != 0);
         prueba::BaseTemporal base;
         base.AgregaCuenta(pasarela.URL(), QStringLiteral("t"), QStringLiteral("p"));
-        std::unique_ptr<QObject> clase;
-        PantallaSuite* pantalla = Pantalla(clase);
+        // The screen of the module loaded by name, as the program loads it.
+        IModulo* modulo =
+            CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
+        std::unique_ptr<QObject> clase(modulo->CreaObjeto(QStringLiteral("Pantalla")));
+        auto* pantalla =
+            qobject_cast<PantallaSuite*>(clase->property("GetPantalla").value<QObject*>());
         QVERIFY(pantalla);
         Funciones funciones;
         QString anterior;
