@@ -7,122 +7,71 @@
 #include <QtTest>
 
 using namespace corvanta;
-
-namespace {
-
-// What the host hands the screen: any object with a readable "Transaccion".
-QObject* Anfitrion(const QString& transaccion, QObject* padre) {
-    auto* objeto = new QObject(padre);
-    objeto->setProperty("Transaccion", transaccion);
-    return objeto;
-}
-
-} // namespace
+using kd562::frmKD562;
 
 class TstComponente : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void pantallaDesdeElModulo();
-    void moduloVacio();
-    void moduloInexistente();
-    void transaccion_data();
-    void transaccion();
-    void transaccionSinPadreFalla();
-    void padreDosVeces();
+    void initTestCase() { kd562::Main(); }
+
+    void pantallaDesdeElModulo() {
+        const QString carpeta = qEnvironmentVariable("KD562_MODULE_DIR");
+        IModulo* modulo = CargaModulo(carpeta, QStringLiteral("KD562"));
+        std::unique_ptr<QObject> pantalla(modulo->CreaObjeto(QStringLiteral("Pantalla")));
+        std::unique_ptr<QObject> otra(modulo->CreaObjeto(QStringLiteral("Pantalla")));
+        QVERIFY(!modulo->CreaObjeto(QStringLiteral("Otra")));
+        // The module loaded by name and the one this test links are the same instance.
+        QCOMPARE(pantalla->property("GetPantalla").value<QObject*>(), &frmKD562::Instancia());
+        QCOMPARE(otra->property("GetPantalla").value<QObject*>(), &frmKD562::Instancia());
+        // Creating the screen neither loads nor shows it.
+        QVERIFY(!frmKD562::Instancia().Cargada());
+        QCOMPARE(pantalla->property("Modulo"), QVariant(QString()));
+        try {
+            CargaModulo(carpeta, QStringLiteral("KD999"));
+            QFAIL("debió fallar");
+        } catch (const Error& e) {
+            QCOMPARE(e.Descripcion(), QStringLiteral("No se encontró el módulo KD999 en %1/"
+                                                     "libKD999.so")
+                                          .arg(carpeta));
+        }
+    }
+
+    void transaccion() {
+        prueba::BaseTemporal base;
+        frmKD562& pantalla = frmKD562::Instancia();
+        Funciones referencia;
+        QObject dueno;
+        // What the host hands the screen: any object with a readable "Transaccion". The
+        // last one set is the one read.
+        for (const QString texto : {"T-0001", "Transacción ñ 42", ""}) {
+            auto* anfitrion = new QObject(&dueno);
+            anfitrion->setProperty("Transaccion", texto);
+            pantalla.setProperty("Padre", QVariant::fromValue(anfitrion));
+            QCOMPARE(pantalla.property("Padre").value<QObject*>(), anfitrion);
+            QCOMPARE(pantalla.Transaccion(),
+                     referencia.ClaveTransaccion(texto, QStringLiteral("Corvanta")));
+            // The host's text goes first: swapping the arguments gives another key.
+            QVERIFY(texto.isEmpty() ||
+                    pantalla.Transaccion() != referencia.ClaveTransaccion("Corvanta", texto));
+        }
+        const auto error = [&] {
+            try {
+                pantalla.Transaccion();
+            } catch (const Error& e) {
+                return e.Descripcion();
+            }
+            return QString();
+        };
+        QObject sinPropiedad;
+        pantalla.setPadre(&sinPropiedad);
+        QCOMPARE(error(),
+                 QStringLiteral("El objeto no admite esta propiedad o método: Transaccion"));
+        pantalla.setPadre(nullptr);
+        QCOMPARE(error(), QStringLiteral("Variable de objeto o bloque With no establecido"));
+        QCOMPARE(base.Mensajes().Cuenta(), 0);
+    }
 };
-
-void TstComponente::initTestCase() {
-    kd562::Main();
-}
-
-void TstComponente::pantallaDesdeElModulo() {
-    IModulo* modulo =
-        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
-    QVERIFY(modulo);
-    std::unique_ptr<QObject> pantalla(modulo->CreaObjeto(QStringLiteral("Pantalla")));
-    QVERIFY(pantalla);
-    QVERIFY(!modulo->CreaObjeto(QStringLiteral("Otra")));
-    QObject* primera = pantalla->property("GetPantalla").value<QObject*>();
-    QObject* segunda = pantalla->property("GetPantalla").value<QObject*>();
-    QVERIFY(primera);
-    QCOMPARE(primera, segunda);
-    // The module loaded by name and the one this test links are the same instance.
-    QCOMPARE(primera, static_cast<QObject*>(&kd562::frmKD562::Instancia()));
-    // Creating the screen neither loads nor shows it.
-    QVERIFY(!kd562::frmKD562::Instancia().Cargada());
-    std::unique_ptr<QObject> otra(modulo->CreaObjeto(QStringLiteral("Pantalla")));
-    QCOMPARE(otra->property("GetPantalla").value<QObject*>(), primera);
-}
-
-void TstComponente::moduloVacio() {
-    IModulo* modulo =
-        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD562"));
-    std::unique_ptr<QObject> pantalla(modulo->CreaObjeto(QStringLiteral("Pantalla")));
-    for (int i = 0; i < 2; ++i) {
-        const QVariant valor = pantalla->property("Modulo");
-        QCOMPARE(valor.typeId(), QMetaType::QString);
-        QCOMPARE(valor.toString(), QString());
-    }
-}
-
-void TstComponente::moduloInexistente() {
-    try {
-        CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), QStringLiteral("KD999"));
-        QFAIL("debió fallar");
-    } catch (const Error& e) {
-        QVERIFY(e.Descripcion().contains(QStringLiteral("KD999")));
-    }
-}
-
-void TstComponente::transaccion_data() {
-    QTest::addColumn<QString>("texto");
-    QTest::newRow("simple") << "T-0001";
-    QTest::newRow("con acentos") << "Transacción ñ 42";
-    QTest::newRow("vacia") << "";
-}
-
-void TstComponente::transaccion() {
-    QFETCH(QString, texto);
-    QObject dueno;
-    kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
-    pantalla.setPadre(Anfitrion(texto, &dueno));
-    Funciones referencia;
-    QCOMPARE(pantalla.Transaccion(),
-             referencia.ClaveTransaccion(texto, QStringLiteral("Corvanta")));
-    // The host's text goes first: swapping the arguments gives another key.
-    if (!texto.isEmpty())
-        QVERIFY(pantalla.Transaccion() !=
-                referencia.ClaveTransaccion(QStringLiteral("Corvanta"), texto));
-    pantalla.setPadre(nullptr);
-}
-
-void TstComponente::transaccionSinPadreFalla() {
-    prueba::BaseTemporal base;
-    kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
-    pantalla.setPadre(nullptr);
-    QVERIFY_THROWS_EXCEPTION(Error, pantalla.Transaccion());
-    QObject sinPropiedad;
-    pantalla.setPadre(&sinPropiedad);
-    QVERIFY_THROWS_EXCEPTION(Error, pantalla.Transaccion());
-    pantalla.setPadre(nullptr);
-    QCOMPARE(base.Mensajes().Cuenta(), 0);
-}
-
-void TstComponente::padreDosVeces() {
-    QObject dueno;
-    QObject* uno = Anfitrion(QStringLiteral("uno"), &dueno);
-    QObject* dos = Anfitrion(QStringLiteral("dos"), &dueno);
-    QObject* pantalla = &kd562::frmKD562::Instancia();
-    pantalla->setProperty("Padre", QVariant::fromValue(uno));
-    pantalla->setProperty("Padre", QVariant::fromValue(dos));
-    QCOMPARE(pantalla->property("Padre").value<QObject*>(), dos);
-    Funciones referencia;
-    QCOMPARE(kd562::frmKD562::Instancia().Transaccion(),
-             referencia.ClaveTransaccion(QStringLiteral("dos"), QStringLiteral("Corvanta")));
-    kd562::frmKD562::Instancia().setPadre(nullptr);
-}
 
 QTEST_MAIN(TstComponente)
 #include "tst_componente.moc"

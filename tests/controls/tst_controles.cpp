@@ -6,97 +6,81 @@
 
 using namespace corvanta;
 
-namespace {
-
-const QString TituloLargo =
-    QStringLiteral("Sincronización de productos TAE y servicios de la sucursal Centro");
-
-} // namespace
-
 class TstControles : public QObject {
     Q_OBJECT
 
 private slots:
-    void siguePadre_data();
-    void siguePadre();
-    void cambiaDePadre();
+    void siguePadre_data() {
+        QTest::addColumn<QList<int>>("anchos"); // the parent's widths, one after the other
+        QTest::addColumn<bool>("recortado");    // at the last width
+        QTest::newRow("crece") << QList<int>{600, 1280} << false;
+        QTest::newRow("encoge") << QList<int>{1280, 520} << true;
+        QTest::newRow("vuelve a crecer") << QList<int>{400, 1280} << false;
+        QTest::newRow("estrecho") << QList<int>{800, 480} << true;
+    }
+
+    void siguePadre() {
+        QFETCH(QList<int>, anchos);
+        QFETCH(bool, recortado);
+        const QString titulo =
+            QStringLiteral("Sincronización de productos TAE y servicios de la sucursal Centro");
+        QWidget padre;
+        padre.resize(anchos.first(), 300);
+        auto* barra = new Controles(&padre);
+        barra->setGeometry(0, 0, 300, 64);
+        // Captions set out of order still show as 1, 2, 3, then the exit button.
+        barra->setB3Caption(QStringLiteral("Configurar cuenta"));
+        barra->setB1Caption(QStringLiteral("Configurar servicios"));
+        barra->setB2Caption(QStringLiteral("Otro"));
+        barra->setShowExitButton(QStringLiteral("SI"));
+        barra->setCaption(titulo);
+        padre.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&padre));
+        for (int ancho : anchos) {
+            padre.resize(ancho, 300);
+            QApplication::processEvents();
+            QCOMPARE(barra->width(), ancho);
+        }
+        QCOMPARE(barra->height(), 64);
+
+        auto* etiqueta = barra->findChild<QLabel*>(QStringLiteral("titulo"));
+        const QList<QWidget*> orden = {etiqueta, barra->Boton(1), barra->Boton(2), barra->Boton(3),
+                                       barra->BotonSalir()};
+        for (qsizetype i = 1; i < orden.size(); ++i) {
+            QVERIFY(orden.at(i - 1)->geometry().right() < orden.at(i)->geometry().left());
+            QVERIFY(orden.at(i)->width() >= orden.at(i)->sizeHint().width());
+        }
+        // At the right, whatever the width.
+        QVERIFY(barra->width() - barra->BotonSalir()->geometry().right() <= 8);
+        QCOMPARE(barra->Caption(), titulo);
+        QCOMPARE(etiqueta->toolTip(), titulo);
+        const QString visto = etiqueta->text();
+        QVERIFY(etiqueta->fontMetrics().horizontalAdvance(visto) <=
+                etiqueta->contentsRect().width());
+        // Cut to whole letters: what shows is the start of the title and an ellipsis.
+        QCOMPARE(visto, recortado ? titulo.left(visto.size() - 1) + QChar(0x2026) : titulo);
+        QVERIFY(visto.size() > 1);
+    }
+
+    void cambiaDePadre() {
+        QWidget primero;
+        primero.resize(500, 200);
+        QWidget segundo;
+        segundo.resize(900, 200);
+        primero.show();
+        segundo.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&segundo));
+        auto* barra = new Controles(&primero);
+        QCOMPARE(barra->width(), 500);
+        barra->setParent(&segundo);
+        QCOMPARE(barra->width(), 900);
+        // The first parent no longer drives it.
+        primero.resize(300, 200);
+        QCOMPARE(barra->width(), 900);
+        segundo.resize(1000, 200);
+        QCOMPARE(barra->width(), 1000);
+    }
 };
-
-void TstControles::siguePadre_data() {
-    QTest::addColumn<QList<int>>("anchos"); // the parent's widths, one after the other
-    QTest::addColumn<bool>("recortado");    // at the last width
-    QTest::newRow("crece") << QList<int>{600, 1280} << false;
-    QTest::newRow("encoge") << QList<int>{1280, 520} << true;
-    QTest::newRow("vuelve a crecer") << QList<int>{400, 1280} << false;
-    QTest::newRow("estrecho") << QList<int>{800, 480} << true;
-}
-
-void TstControles::siguePadre() {
-    QFETCH(QList<int>, anchos);
-    QFETCH(bool, recortado);
-    QWidget padre;
-    padre.resize(anchos.first(), 300);
-    auto* barra = new Controles(&padre);
-    barra->setGeometry(0, 0, 300, 64);
-    // Captions set out of order still show as 1, 2, 3, then the exit button.
-    barra->setB3Caption(QStringLiteral("Configurar cuenta"));
-    barra->setB1Caption(QStringLiteral("Configurar servicios"));
-    barra->setB2Caption(QStringLiteral("Otro"));
-    barra->setShowExitButton(QStringLiteral("SI"));
-    barra->setCaption(TituloLargo);
-    padre.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&padre));
-    for (int ancho : anchos) {
-        padre.resize(ancho, 300);
-        QApplication::processEvents();
-        QCOMPARE(barra->width(), ancho);
-    }
-    QCOMPARE(barra->height(), 64);
-
-    const QList<QWidget*> orden = {barra->Boton(1), barra->Boton(2), barra->Boton(3),
-                                   barra->BotonSalir()};
-    for (qsizetype i = 1; i < orden.size(); ++i)
-        QVERIFY(orden.at(i - 1)->geometry().right() < orden.at(i)->geometry().left());
-    for (QWidget* boton : orden)
-        QVERIFY(boton->width() >= boton->sizeHint().width());
-    // At the right, whatever the width.
-    QVERIFY(barra->width() - barra->BotonSalir()->geometry().right() <= 8);
-
-    auto* titulo = barra->findChild<QLabel*>(QStringLiteral("titulo"));
-    QVERIFY(titulo);
-    QVERIFY(titulo->geometry().right() < barra->Boton(1)->geometry().left());
-    QCOMPARE(barra->Caption(), TituloLargo);
-    QCOMPARE(titulo->toolTip(), TituloLargo);
-    QVERIFY(titulo->fontMetrics().horizontalAdvance(titulo->text()) <=
-            titulo->contentsRect().width());
-    if (recortado) {
-        QVERIFY2(titulo->text().endsWith(QChar(0x2026)), qPrintable(titulo->text()));
-        // Whole letters only: what shows is the start of the title.
-        QVERIFY(TituloLargo.startsWith(titulo->text().chopped(1)));
-        QVERIFY(titulo->text().size() > 1);
-    } else {
-        QCOMPARE(titulo->text(), TituloLargo);
-    }
-}
-
-void TstControles::cambiaDePadre() {
-    QWidget primero;
-    primero.resize(500, 200);
-    QWidget segundo;
-    segundo.resize(900, 200);
-    primero.show();
-    segundo.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&segundo));
-    auto* barra = new Controles(&primero);
-    QCOMPARE(barra->width(), 500);
-    barra->setParent(&segundo);
-    QCOMPARE(barra->width(), 900);
-    // The first parent no longer drives it.
-    primero.resize(300, 200);
-    QCOMPARE(barra->width(), 900);
-    segundo.resize(1000, 200);
-    QCOMPARE(barra->width(), 1000);
-}
 
 QTEST_MAIN(TstControles)
 #include "tst_controles.moc"

@@ -1,0 +1,2 @@
+SELECT ISNULL(a,0), isnull (a, 0), a$ISNULL(1), $ISNULL(2), €ISNULL(1), ISNULL (1), IſNULL(1), ISNULL	
+(a,0), MYISNULL(a), a ISNULL, 'O''ISNULL(' || ISNULL(c,2) FROM t
