@@ -23,7 +23,7 @@ frmConfiguracion& Dialogo() {
 
 QString Cifra(const QString& plano) {
     Cifrado cifrado;
-    cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+    cifrado.setLlave(kd562::LlaveCifrado);
     return cifrado.Transforma(plano);
 }
 

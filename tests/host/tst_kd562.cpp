@@ -1,6 +1,7 @@
 #include "BaseNueva.h"
 #include "BaseTemporal.h"
 #include "SimuladorPasarela.h"
+#include "component/Publico.h"
 #include "data/Tablas.h"
 #include "forms/CargaModulo.h"
 #include "host/Anfitrion.h"
@@ -411,7 +412,7 @@ private slots:
         QCOMPARE(guardada.section('|', 0, 1), pasarela.URL() + "|tienda");
         QCOMPARE(guardada.section('|', 3), QStringLiteral("CAJA9"));
         Cifrado cifrado;
-        cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+        cifrado.setLlave(kd562::LlaveCifrado);
         QCOMPARE(cifrado.Transforma(guardada.section('|', 2, 2)), QStringLiteral("Pw-Secreta-77"));
         QCOMPARE(kd.Corre({"account", "--url", glitch.URL(), "--user", "tienda"}).salida, 0);
         QCOMPARE(kd.Volcado(cuenta), glitch.URL() + "|tienda|" + guardada.section('|', 2));

@@ -1,4 +1,5 @@
 #include "BaseTemporal.h"
+#include "component/Publico.h"
 #include "controls/ImageList.h"
 #include "controls/ListView.h"
 #include "runtime/Cifrado.h"
@@ -35,7 +36,7 @@ QString ErrorDe(const std::function<void()>& paso) {
 
 QString Cifra(const QString& texto) {
     Cifrado cifrado;
-    cifrado.setLlave(QStringLiteral("PaTiNoLuX"));
+    cifrado.setLlave(kd562::LlaveCifrado);
     return cifrado.Transforma(texto);
 }
 
