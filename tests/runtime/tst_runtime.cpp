@@ -175,6 +175,9 @@ private slots:
             QCOMPARE(Cifra(plano), QString::fromLatin1(cifrado));
             QCOMPARE(Cifra(QString::fromLatin1(cifrado)), plano);
         }
+        // Without a key it still turns round.
+        const Cifrado sinLlave;
+        QCOMPARE(sinLlave.Transforma(sinLlave.Transforma("Clave#2026")), "Clave#2026");
     }
 
     void cifradoSobreTodoUnicode() {
