@@ -35,9 +35,7 @@ public:
     // Rows written by the last INSERT, UPDATE or DELETE.
     int FilasAfectadas() const { return mFilasAfectadas; }
 
-    // Set-wise writes for the suite's library code. Values are bound (or sent in COPY's own
-    // format), never pasted into statement text; the number of statements grows with the
-    // number of batches, not of rows. Every row has one value per column.
+    // Set-wise writes for the suite's library code (see EscritorLotes).
     void InsertaLote(const QString& tabla, const QStringList& columnas,
                      const std::vector<QVariantList>& filas);
     // Updates the rows of tabla whose columnaClave equals each row's first value, setting
@@ -51,7 +49,10 @@ public:
     // changed).
     void setEsperaMs(int milisegundos);
 
-    void BeginTrans();
+    // Lectura: a transaction that will only read, for a consistent view without locking out
+    // writers longer than it reads.
+    enum class Acceso { Escritura, Lectura };
+    void BeginTrans(Acceso acceso = Acceso::Escritura);
     void CommitTrans();
     void RollbackTrans();
     bool EnTransaccion() const { return mEnTransaccion; }
@@ -74,8 +75,9 @@ private:
     bool EnlaceRoto() const;
     void AseguraEnlace();
     class Error Falla(const QString& motivo) const;
-    void Copia(const QString& tabla, const QStringList& columnas,
-               const std::vector<QVariantList>& filas);
+    std::unique_ptr<class EscritorLotes> Lotes();
+    friend class LotesSqlite;
+    friend class LotesPostgreSql;
 
     QString mUrl;
     Motor mMotor;

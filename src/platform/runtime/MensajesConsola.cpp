@@ -1,5 +1,7 @@
 #include "runtime/MensajesConsola.h"
 
+#include "runtime/EscapaLinea.h"
+
 namespace corvanta {
 
 namespace {
@@ -17,14 +19,6 @@ QString NombreEstilo(int estilo) {
     default:
         return QString::number(estilo);
     }
-}
-
-QString UnaLinea(QString texto) {
-    texto.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
-    texto.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
-    texto.replace(QLatin1Char('\r'), QStringLiteral("\\n"));
-    texto.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    return texto;
 }
 
 int Gravedad(int estilo) {
@@ -48,13 +42,13 @@ MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas)
 }
 
 QString MensajesConsola::Linea(const Mensaje& mensaje) {
-    QString linea =
-        QStringLiteral("[%1] %2: %3")
-            .arg(NombreEstilo(mensaje.estilo), UnaLinea(mensaje.titulo), UnaLinea(mensaje.texto));
+    QString linea = QStringLiteral("[%1] %2: %3")
+                        .arg(NombreEstilo(mensaje.estilo), EscapaLinea(mensaje.titulo),
+                             EscapaLinea(mensaje.texto));
     if (!mensaje.modulo.isEmpty())
-        linea += QStringLiteral(" (%1)").arg(mensaje.modulo);
+        linea += QStringLiteral(" (%1)").arg(EscapaLinea(mensaje.modulo));
     if (!mensaje.idError.isEmpty())
-        linea += QStringLiteral(" %1").arg(mensaje.idError);
+        linea += QStringLiteral(" %1").arg(EscapaLinea(mensaje.idError));
     return linea;
 }
 

@@ -4,8 +4,8 @@
 
 namespace corvanta {
 
-TransaccionEnCurso::TransaccionEnCurso(Connection& cnn) : mCnn(cnn) {
-    mCnn.BeginTrans();
+TransaccionEnCurso::TransaccionEnCurso(Connection& cnn, Connection::Acceso acceso) : mCnn(cnn) {
+    mCnn.BeginTrans(acceso);
     mAbierta = true;
 }
 

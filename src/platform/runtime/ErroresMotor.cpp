@@ -1,0 +1,37 @@
+#include "runtime/ErroresMotor.h"
+
+#include <QSqlError>
+
+namespace corvanta {
+
+QString PerdidaDeEnlace(const QString& motivo) {
+    return QStringLiteral("Se perdió la conexión con el servidor de base de datos; lo que estaba "
+                          "en curso no se guardó (%1)")
+        .arg(motivo);
+}
+
+QString MensajeMotor(const QString& base, const QString& codigo) {
+    // PostgreSQL: the server went away (a crash, a shutdown, the network).
+    if (codigo.startsWith(QStringLiteral("08")) || codigo.startsWith(QStringLiteral("57P")))
+        return PerdidaDeEnlace(base);
+    // PostgreSQL: another terminal changed the same rows in a transaction of its own.
+    if (codigo == QStringLiteral("40001") || codigo == QStringLiteral("40P01") ||
+        codigo == QStringLiteral("23505"))
+        return QStringLiteral("Otra terminal cambió los mismos datos al mismo tiempo; no se "
+                              "guardó nada, intente de nuevo (%1)")
+            .arg(base);
+    // SQLITE_BUSY and SQLITE_LOCKED: another terminal kept the database longer than we wait.
+    if (codigo == QStringLiteral("5") || codigo == QStringLiteral("6") ||
+        base.contains(QStringLiteral("database is locked")))
+        return QStringLiteral("La base de datos está ocupada por otra conexión y no se liberó a "
+                              "tiempo; intente de nuevo en unos momentos (%1)")
+            .arg(base);
+    return base;
+}
+
+QString MensajeDriver(const QSqlError& error) {
+    return MensajeMotor(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
+                        error.nativeErrorCode());
+}
+
+} // namespace corvanta

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <vector>
+
+struct sqlite3;
+
+namespace corvanta {
+
+class Connection;
+
+// How a connection writes many rows at once. Values are bound (or sent in the engine's own
+// bulk format), never pasted into statement text; the number of statements grows with the
+// number of batches, not of rows. Every row has one value per column.
+class EscritorLotes {
+public:
+    virtual ~EscritorLotes() = default;
+    virtual void Inserta(const QString& tabla, const QStringList& columnas,
+                         const std::vector<QVariantList>& filas) = 0;
+    // Sets columnas (in order) to each row's values after the first, on the rows of tabla
+    // whose columnaClave equals the row's first value.
+    virtual void Actualiza(const QString& tabla, const QString& columnaClave,
+                           const QStringList& columnas, const std::vector<QVariantList>& filas) = 0;
+
+protected:
+    // The names, each checked as an identifier, joined by commas.
+    static QString ListaColumnas(const QStringList& columnas);
+    static bool EsNulo(const QVariant& valor);
+};
+
+// Multi-row statements through SQLite's own API on the driver's connection.
+class LotesSqlite : public EscritorLotes {
+public:
+    explicit LotesSqlite(Connection& cnn);
+    void Inserta(const QString& tabla, const QStringList& columnas,
+                 const std::vector<QVariantList>& filas) override;
+    void Actualiza(const QString& tabla, const QString& columnaClave, const QStringList& columnas,
+                   const std::vector<QVariantList>& filas) override;
+
+private:
+    void Escribe(const QString& antes, const QString& despues, qsizetype columnas,
+                 const std::vector<QVariantList>& filas);
+    [[noreturn]] void Falla() const;
+
+    Connection& mCnn;
+    sqlite3* mBase = nullptr;
+};
+
+// COPY through libpq on the driver's connection.
+class LotesPostgreSql : public EscritorLotes {
+public:
+    explicit LotesPostgreSql(Connection& cnn) : mCnn(cnn) {}
+    void Inserta(const QString& tabla, const QStringList& columnas,
+                 const std::vector<QVariantList>& filas) override;
+    void Actualiza(const QString& tabla, const QString& columnaClave, const QStringList& columnas,
+                   const std::vector<QVariantList>& filas) override;
+
+private:
+    Connection& mCnn;
+};
+
+} // namespace corvanta

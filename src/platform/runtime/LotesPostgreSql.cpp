@@ -1,0 +1,129 @@
+#include "runtime/Connection.h"
+#include "runtime/Error.h"
+#include "runtime/ErroresMotor.h"
+#include "runtime/EscritorLotes.h"
+
+#include <libpq-fe.h>
+
+namespace corvanta {
+
+namespace {
+
+// One value in COPY's text format: \N for NULL, backslash escapes for the separators.
+void AgregaValorCopia(QByteArray& linea, const QVariant& valor, bool nulo) {
+    if (nulo) {
+        linea += "\\N";
+        return;
+    }
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        // 17 significant digits read back as the very same double.
+        linea += QByteArray::number(valor.toDouble(), 'g', 17);
+        return;
+    case QMetaType::Bool:
+        linea += valor.toBool() ? "t" : "f";
+        return;
+    default:
+        break;
+    }
+    const QByteArray texto = valor.toString().toUtf8();
+    for (const char c : texto) {
+        switch (c) {
+        case '\\':
+            linea += "\\\\";
+            break;
+        case '\t':
+            linea += "\\t";
+            break;
+        case '\n':
+            linea += "\\n";
+            break;
+        case '\r':
+            linea += "\\r";
+            break;
+        default:
+            linea += c;
+        }
+    }
+}
+
+QString ErrorPq(const PGresult* resultado, PGconn* pq) {
+    const char* texto =
+        resultado ? PQresultErrorField(resultado, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char* codigo = resultado ? PQresultErrorField(resultado, PG_DIAG_SQLSTATE) : nullptr;
+    const QString base = QString::fromUtf8(texto ? texto : PQerrorMessage(pq)).trimmed();
+    return MensajeMotor(base, QString::fromLatin1(codigo ? codigo : ""));
+}
+
+} // namespace
+
+// COPY ... FROM STDIN: the rows go in blocks of about half a megabyte and the server answers
+// once, at the end.
+void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
+                              const std::vector<QVariantList>& filas) {
+    PGconn* pq = mCnn.EnlacePq();
+    if (!pq)
+        throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión"));
+    const QByteArray sql = QStringLiteral("COPY %1 (%2) FROM STDIN")
+                               .arg(Identificador(tabla), ListaColumnas(columnas))
+                               .toUtf8();
+    ++mCnn.mSentencias;
+    PGresult* resultado = PQexec(pq, sql.constData());
+    if (PQresultStatus(resultado) != PGRES_COPY_IN) {
+        const QString motivo = ErrorPq(resultado, pq);
+        PQclear(resultado);
+        throw mCnn.Falla(motivo);
+    }
+    PQclear(resultado);
+    QByteArray bloque;
+    bloque.reserve(1 << 20);
+    bool enviado = true;
+    auto envia = [&] {
+        if (enviado && !bloque.isEmpty())
+            enviado = PQputCopyData(pq, bloque.constData(), static_cast<int>(bloque.size())) == 1;
+        bloque.clear();
+    };
+    for (const QVariantList& fila : filas) {
+        for (qsizetype i = 0; i < fila.size(); ++i) {
+            if (i > 0)
+                bloque += '\t';
+            AgregaValorCopia(bloque, fila.at(i), EsNulo(fila.at(i)));
+        }
+        bloque += '\n';
+        if (bloque.size() > (1 << 19))
+            envia();
+    }
+    envia();
+    PQputCopyEnd(pq, enviado ? nullptr : "envío interrumpido");
+    QString motivo;
+    while ((resultado = PQgetResult(pq))) {
+        if (PQresultStatus(resultado) != PGRES_COMMAND_OK && motivo.isEmpty())
+            motivo = ErrorPq(resultado, pq);
+        PQclear(resultado);
+    }
+    if (!enviado && motivo.isEmpty())
+        motivo = ErrorPq(nullptr, pq);
+    if (!motivo.isEmpty())
+        throw mCnn.Falla(motivo);
+}
+
+// The rows go by COPY into a table of this transaction, then one UPDATE joins it.
+void LotesPostgreSql::Actualiza(const QString& tabla, const QString& columnaClave,
+                                const QStringList& columnas,
+                                const std::vector<QVariantList>& filas) {
+    QStringList asignaciones;
+    for (const QString& c : columnas)
+        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
+    const QStringList todas = QStringList{columnaClave} + columnas;
+    mCnn.EjecutaControl(
+        QStringLiteral("CREATE TEMP TABLE lote ON COMMIT DROP AS SELECT %1 FROM %2 WITH NO DATA")
+            .arg(ListaColumnas(todas), Identificador(tabla)));
+    Inserta(QStringLiteral("lote"), todas, filas);
+    mCnn.EjecutaControl(QStringLiteral("UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
+                            .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
+                                 Identificador(columnaClave)));
+    mCnn.EjecutaControl(QStringLiteral("DROP TABLE lote"));
+}
+
+} // namespace corvanta

@@ -1,0 +1,130 @@
+#include "runtime/Connection.h"
+#include "runtime/Error.h"
+#include "runtime/ErroresMotor.h"
+#include "runtime/EscritorLotes.h"
+
+#include <QSqlDriver>
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace corvanta {
+
+namespace {
+
+void Liga(sqlite3_stmt* sentencia, int indice, const QVariant& valor, bool nulo) {
+    if (nulo) {
+        sqlite3_bind_null(sentencia, indice);
+        return;
+    }
+    switch (valor.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(sentencia, indice, valor.toDouble());
+        return;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Bool:
+        sqlite3_bind_int64(sentencia, indice, valor.toLongLong());
+        return;
+    default:
+        break;
+    }
+    const QString texto = valor.toString();
+    sqlite3_bind_text16(sentencia, indice, texto.utf16(), static_cast<int>(texto.size() * 2),
+                        SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+QString EscritorLotes::ListaColumnas(const QStringList& columnas) {
+    for (const QString& c : columnas)
+        Identificador(c);
+    return columnas.join(QStringLiteral(", "));
+}
+
+bool EscritorLotes::EsNulo(const QVariant& valor) {
+    return valor.isNull() || (valor.typeId() == QMetaType::QString && valor.toString().isNull());
+}
+
+LotesSqlite::LotesSqlite(Connection& cnn) : mCnn(cnn) {
+    const QVariant manejador = cnn.mBase.driver()->handle();
+    if (qstrcmp(manejador.typeName(), "sqlite3*") != 0)
+        throw Error(QStringLiteral("El controlador de SQLite no entregó su conexión"));
+    mBase = *static_cast<sqlite3* const*>(manejador.constData());
+}
+
+void LotesSqlite::Inserta(const QString& tabla, const QStringList& columnas,
+                          const std::vector<QVariantList>& filas) {
+    Escribe(QStringLiteral("INSERT INTO %1 (%2) VALUES ")
+                .arg(Identificador(tabla), ListaColumnas(columnas)),
+            QString(), columnas.size(), filas);
+}
+
+void LotesSqlite::Actualiza(const QString& tabla, const QString& columnaClave,
+                            const QStringList& columnas, const std::vector<QVariantList>& filas) {
+    QStringList asignaciones;
+    for (const QString& c : columnas)
+        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
+    const QStringList todas = QStringList{columnaClave} + columnas;
+    Escribe(QStringLiteral("WITH lote(%1) AS (VALUES ").arg(ListaColumnas(todas)),
+            QStringLiteral(") UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
+                .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
+                     Identificador(columnaClave)),
+            todas.size(), filas);
+}
+
+// antes + "(?, …), (?, …)…" + despues, for each batch of filas, in statements of at most 999
+// parameters: each text is prepared once and run once per batch, with every value bound. (Qt
+// names each placeholder, which makes preparing a statement cost the square of its
+// parameters.)
+void LotesSqlite::Escribe(const QString& antes, const QString& despues, qsizetype columnas,
+                          const std::vector<QVariantList>& filas) {
+    const size_t porLote = static_cast<size_t>(std::max<qsizetype>(1, 999 / columnas));
+    const QString fila = QStringLiteral("(") +
+                         QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                         QStringLiteral(")");
+    sqlite3_stmt* sentencia = nullptr;
+    size_t preparadaPara = 0;
+    auto termina = [&] {
+        sqlite3_finalize(sentencia);
+        sentencia = nullptr;
+    };
+    try {
+        for (size_t inicio = 0; inicio < filas.size(); inicio += porLote) {
+            const size_t cuantas = std::min(porLote, filas.size() - inicio);
+            if (cuantas != preparadaPara) {
+                termina();
+                const QByteArray sql =
+                    (antes +
+                     QStringList(static_cast<qsizetype>(cuantas), fila).join(QStringLiteral(", ")) +
+                     despues)
+                        .toUtf8();
+                if (sqlite3_prepare_v2(mBase, sql.constData(), static_cast<int>(sql.size()),
+                                       &sentencia, nullptr) != SQLITE_OK)
+                    Falla();
+                preparadaPara = cuantas;
+            }
+            int indice = 1;
+            for (size_t i = inicio; i < inicio + cuantas; ++i)
+                for (const QVariant& valor : filas[i])
+                    Liga(sentencia, indice++, valor, EsNulo(valor));
+            ++mCnn.mSentencias;
+            if (sqlite3_step(sentencia) != SQLITE_DONE)
+                Falla();
+            sqlite3_reset(sentencia);
+        }
+    } catch (...) {
+        if (sentencia)
+            sqlite3_reset(sentencia);
+        termina();
+        throw;
+    }
+    termina();
+}
+
+void LotesSqlite::Falla() const {
+    throw Error(MensajeMotor(QString::fromUtf8(sqlite3_errmsg(mBase)),
+                             QString::number(sqlite3_errcode(mBase))));
+}
+
+} // namespace corvanta
