@@ -106,9 +106,9 @@ bool frmKD562::AddProducto() {
         bResultado = true;
         return bResultado;
     } catch (const std::exception& e) {
-        bFallaReportada = true;
-        gConexion->Mensaje(DescripcionDe(e), Critico, QStringLiteral("AddProducto()"), hWnd(),
-                           Modulo);
+        // Reported by the caller after it rolls back: a message box left open must not keep
+        // the database locked.
+        sFallaMapeo = DescripcionDe(e);
         return false;
     }
 }

@@ -53,8 +53,10 @@ void frmKD562::LlenaServicios() {
                            "Pos_Servicio_Producto.Pr_Cve_Producto ");
     gSQL += QStringLiteral("WHERE Psp_Tipo = '01' ");
     gSQL += QStringLiteral("ORDER BY Servicio");
-    Recordset rs = EjecutaSQL();
+    MuestraServicios(EjecutaSQL());
+}
 
+void frmKD562::MuestraServicios(Recordset rs) {
     if (!gFunciones->LlenaLista(rs, *lvRegistros)) {
         gConexion->Mensaje(gFunciones->MensajeError(), Critico, QStringLiteral("Corvanta"), hWnd(),
                            Modulo);

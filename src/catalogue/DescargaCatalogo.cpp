@@ -92,7 +92,10 @@ void frmKD562::Controles_B1Click() {
         }
 
         // Left by any way but Confirma, the transaction rolls back before the trap's message.
-        TransaccionEnCurso tTransaccion(gConexion->Cnn());
+        // A preview only reads: it needs no write rights and locks nothing.
+        TransaccionEnCurso tTransaccion(gConexion->Cnn(), bSimulacion
+                                                              ? Connection::Acceso::Lectura
+                                                              : Connection::Acceso::Escritura);
         PunteroRaton::Fija(PunteroReloj);
         const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
         const QString sOperador = gConexion->Operador();
@@ -107,10 +110,15 @@ void frmKD562::Controles_B1Click() {
         for (qint32 i = 1; i <= iTotal; ++i)
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
 
+        sFallaMapeo.reset();
         if (!AddProducto()) {
             PunteroRaton::Fija(PunteroNormal);
             tTransaccion.Deshace();
-            if (!bFallaReportada)
+            // The mapping's own trap is reported here, once nothing is held any more.
+            if (sFallaMapeo)
+                gConexion->Mensaje(*sFallaMapeo, Critico, QStringLiteral("AddProducto()"), hWnd(),
+                                   Modulo);
+            else
                 gConexion->Mensaje(sMensaje, Critico, QStringLiteral("Corvanta"), hWnd(), Modulo);
             if (bListaVaciada)
                 RecargaLista();
@@ -131,6 +139,17 @@ void frmKD562::Controles_B1Click() {
             }
         }
 
+        if (bSimulacion) {
+            // The list as it would be, from the plan; nothing was written.
+            Recordset rsPrevista = ListaPrevista(tPlan);
+            tPlan = PlanDescarga();
+            tTransaccion.Deshace();
+            PunteroRaton::Fija(PunteroNormal);
+            MuestraServicios(std::move(rsPrevista));
+            InformaResumen(lineas);
+            return;
+        }
+
         // Apply: the DELETE, then the rows and the products in batches.
         EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
         std::vector<QVariantList> valores;
@@ -139,18 +158,11 @@ void frmKD562::Controles_B1Click() {
             valores.push_back(ValoresServicio(fila, sFecha, sOperador));
         gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
                                      valores);
+        valores = {};
         Productos oProducto;
         oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes);
         tPlan = PlanDescarga();
 
-        if (bSimulacion) {
-            // The list as it would be, read inside the transaction, then nothing is kept.
-            PunteroRaton::Fija(PunteroNormal);
-            CargaDatos();
-            tTransaccion.Deshace();
-            InformaResumen(lineas);
-            return;
-        }
         tTransaccion.Confirma();
         PunteroRaton::Fija(PunteroNormal);
         CargaDatos();

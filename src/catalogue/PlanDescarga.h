@@ -2,6 +2,7 @@
 
 #include "gateway/Respuesta.h"
 #include "runtime/DatosProducto.h"
+#include "runtime/Recordset.h"
 
 #include <QHash>
 #include <QString>
@@ -40,5 +41,9 @@ FilaServicio LeeServicio(const corvanta::Respuesta& oElemento);
 QVariantList ValoresServicio(const FilaServicio& fila, const QString& sFecha,
                              const QString& sOperador);
 const QStringList& ColumnasServicio();
+
+// The rows the list would show once the plan is written, in the list's order, read without
+// writing anything: the engine sorts the service keys as the list's ORDER BY would.
+corvanta::Recordset ListaPrevista(const PlanDescarga& plan);
 
 } // namespace kd562

@@ -3,27 +3,39 @@
 #include "runtime/Productos.h"
 
 #include <QHash>
+#include <QSet>
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cmath>
 
 namespace kd562 {
 
 namespace {
 
-using Par = std::pair<QString, double>;
+// The amount as a pair's key: a NULL amount, which rows written by another program may hold
+// and which reads as NaN, is one value, as is zero whatever its sign.
+quint64 ClaveMonto(double monto) {
+    return std::isnan(monto) ? ~quint64(0) : std::bit_cast<quint64>(monto + 0.0);
+}
+
+using Par = std::pair<QString, quint64>;
 using Contenido = std::vector<std::array<QString, 4>>;
 
 // The rows of each (service key, amount) pair, as a sorted multiset of what a row shows.
 QHash<Par, Contenido> PorPar(const std::vector<FilaServicio>& filas) {
     QHash<Par, Contenido> pares;
     for (const FilaServicio& f : filas)
-        pares[{f.Clave, f.Monto}].push_back({f.Descripcion, f.Grupo, f.Observacion, f.Producto});
+        pares[{f.Clave, ClaveMonto(f.Monto)}].push_back(
+            {f.Descripcion, f.Grupo, f.Observacion, f.Producto});
     for (Contenido& c : pares)
         std::sort(c.begin(), c.end());
     return pares;
 }
 
 constexpr int kMaxCompartidas = 20;
+// Descriptions named in one line; a bill key may gather thousands.
+constexpr int kMaxDescripciones = 5;
 
 } // namespace
 
@@ -53,17 +65,23 @@ ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const Pla
             ++r.productosCambiados;
     }
 
-    QHash<QString, qsizetype> posicion;
+    // Each (key, description) is looked up once in a set: linear in the rows.
+    QHash<QString, size_t> posicion;
+    QSet<std::pair<QString, QString>> vistas;
     for (const FilaServicio& f : plan.filas) {
+        if (vistas.contains({f.Producto, f.Descripcion}))
+            continue;
+        vistas.insert({f.Producto, f.Descripcion});
         auto it = posicion.constFind(f.Producto);
         if (it == posicion.cend()) {
-            posicion.insert(f.Producto, static_cast<qsizetype>(r.clavesCompartidas.size()));
-            r.clavesCompartidas.push_back({f.Producto, {f.Descripcion}});
-        } else if (!r.clavesCompartidas[*it].second.contains(f.Descripcion)) {
-            r.clavesCompartidas[*it].second.append(f.Descripcion);
+            it = posicion.insert(f.Producto, r.clavesCompartidas.size());
+            r.clavesCompartidas.push_back({f.Producto, {}, 0});
         }
+        ResumenDescarga::ClaveCompartida& c = r.clavesCompartidas[*it];
+        if (++c.total <= kMaxDescripciones)
+            c.descripciones.append(f.Descripcion);
     }
-    std::erase_if(r.clavesCompartidas, [](const auto& c) { return c.second.size() < 2; });
+    std::erase_if(r.clavesCompartidas, [](const auto& c) { return c.total < 2; });
     return r;
 }
 
@@ -90,10 +108,13 @@ QStringList ResumenDescarga::Lineas() const {
                               .arg(productosSinCambio)};
     const int mostradas =
         std::min<int>(kMaxCompartidas, static_cast<int>(clavesCompartidas.size()));
-    for (int i = 0; i < mostradas; ++i)
-        lineas.append(QStringLiteral("Clave compartida %1: %2")
-                          .arg(clavesCompartidas[i].first,
-                               clavesCompartidas[i].second.join(QStringLiteral(", "))));
+    for (int i = 0; i < mostradas; ++i) {
+        const ClaveCompartida& c = clavesCompartidas[static_cast<size_t>(i)];
+        QString nombres = c.descripciones.join(QStringLiteral(", "));
+        if (c.total > c.descripciones.size())
+            nombres += QStringLiteral(" y %1 más").arg(c.total - c.descripciones.size());
+        lineas.append(QStringLiteral("Clave compartida %1: %2").arg(c.clave, nombres));
+    }
     if (static_cast<int>(clavesCompartidas.size()) > mostradas)
         lineas.append(QStringLiteral("… y %1 claves compartidas más")
                           .arg(clavesCompartidas.size() - mostradas));

@@ -19,8 +19,15 @@ struct ResumenDescarga {
     int productosNuevos = 0;
     int productosCambiados = 0;
     int productosSinCambio = 0;
-    // Product keys shared by services with different descriptions, in reply order.
-    std::vector<std::pair<QString, QStringList>> clavesCompartidas;
+    // A product key shared by services with different descriptions: how many, and the first
+    // few of them in reply order.
+    struct ClaveCompartida {
+        QString clave;
+        QStringList descripciones;
+        int total = 0;
+    };
+    // In reply order.
+    std::vector<ClaveCompartida> clavesCompartidas;
 
     // More than half of the stored pairs would go: a glitch of the gateway that returned a
     // fraction of its catalogue looks like this.

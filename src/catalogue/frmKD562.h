@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace kd562 {
 
@@ -56,8 +57,10 @@ public:
     std::unique_ptr<corvanta::ParametrosConsulta> oParametros;
     // The download being planned: rows, then products.
     PlanDescarga tPlan;
-    // Set by the trap of IniciaServicios or AddProducto: the failure was already reported.
+    // Set by the trap of IniciaServicios: the failure was already reported.
     bool bFallaReportada = false;
+    // Left by the trap of AddProducto, for the download to report once it rolled back.
+    std::optional<QString> sFallaMapeo;
     bool bSimulacion = false;
     bool bLimitaRetiros = false;
 
@@ -72,6 +75,8 @@ private:
     void Controles_B1Click();
     // The list part of CargaDatos; throws on failure.
     void LlenaServicios();
+    // Fills the list and its total from the list statement's rows.
+    void MuestraServicios(corvanta::Recordset rs);
     // The list as stored, after a download that emptied it on screen and then failed.
     void RecargaLista();
     void InformaResumen(const QStringList& lineas);

@@ -208,6 +208,9 @@ private slots:
                           R"("GRUPO":"TAE","MONTO":1,"OBSERVACION":""}]})"),
              "El campo DESCRIPCION de un servicio de la respuesta trae un carácter no válido",
              lectura);
+        // The mapping's own trap: its report comes once the transaction is rolled back.
+        fila("productos ilegibles", Catalogo(), "", "16|AddProducto()||KD562", "",
+             "ALTER TABLE Producto RENAME COLUMN Pr_Impuesto TO Pr_Otro");
         fila("elemento no es objeto", Catalogo({}, R"({"code":"200","result":[1,2]})"),
              "No se puede leer el miembro «PRODUCTO» de la respuesta del servicio: el elemento es "
              "un número, no un objeto.",
@@ -230,7 +233,15 @@ private slots:
             t.Ejecuta(despues);
         if (firma.startsWith("36"))
             t.Mensajes().Responde(RespuestaNo);
+        // No message waits for the user with the transaction open.
+        bool abierta = false;
+        std::function<void(const Mensaje&)> revisa = [&](const Mensaje&) {
+            abierta = abierta || t.Cnn().EnTransaccion();
+            t.Mensajes().AlMostrar(revisa);
+        };
+        t.Mensajes().AlMostrar(revisa);
         t.Descarga();
+        QVERIFY(!abierta);
         QCOMPARE(t.Mensajes().Cuenta(), firma.startsWith("16") ? 2 : 1);
         QCOMPARE(prueba::Firma(t.Mensajes().Ultimo()), firma);
         QVERIFY2(t.Mensajes().Ultimo().texto.startsWith(texto),
