@@ -6,17 +6,21 @@
 #include "forms/CargaModulo.h"
 #include "host/Anfitrion.h"
 #include "host/DatosDemo.h"
+#include "host/Salida.h"
 #include "runtime/Error.h"
+#include "runtime/EscapaLinea.h"
 #include "runtime/MensajesConsola.h"
 #include "runtime/Sesion.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -35,6 +39,18 @@ int Resultado() {
         consola.RespuestasNo() > 0)
         return Rechazado;
     return Hecho;
+}
+
+// The database keeps the gateway account: say so when any local user may read it.
+void AvisaSiOtrosLeen(const QString& url) {
+    if (!url.startsWith(QStringLiteral("sqlite:")))
+        return;
+    const QString ruta = url.mid(7);
+    struct stat estado {};
+    if (::stat(QFile::encodeName(ruta).constData(), &estado) == 0 && (estado.st_mode & S_IROTH))
+        Aviso(QStringLiteral("aviso: otros usuarios pueden leer la base de datos %1, que guarda "
+                             "la cuenta de la pasarela; quíteles el permiso con: chmod o-rwx %1")
+                  .arg(ruta));
 }
 
 void CompruebaTablas() {
@@ -75,17 +91,17 @@ void ImprimeLista(PantallaSuite* pantalla, QTextStream& salida) {
         throw Error(QStringLiteral("La pantalla no tiene la lista de servicios"));
     QStringList encabezados;
     for (int c = 1; c <= lista->ColumnCount(); ++c)
-        encabezados.append(lista->ColumnHeader(c));
+        encabezados.append(EscapaLinea(lista->ColumnHeader(c)));
     if (!encabezados.isEmpty())
         salida << encabezados.join(QLatin1Char('\t')) << '\n';
     for (int i = 1; i <= lista->ListItemsCount(); ++i) {
         QStringList celdas;
         for (int c = 0; c < lista->ColumnCount(); ++c)
-            celdas.append(lista->SubItem(i, c).replace(QLatin1Char('\t'), QLatin1Char(' ')));
+            celdas.append(EscapaLinea(lista->SubItem(i, c)));
         salida << celdas.join(QLatin1Char('\t')) << '\n';
     }
     if (!total->Caption().isEmpty())
-        salida << total->Caption() << '\n';
+        salida << EscapaLinea(total->Caption()) << '\n';
     salida.flush();
 }
 
@@ -127,9 +143,10 @@ int ComandoSync(const Opciones& opciones, QTextStream& salida) {
     Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
     const int resultado = Resultado();
     for (const QString& linea : anfitrion.Resumen())
-        std::fprintf(stderr, "%s\n", linea.toUtf8().constData());
-    if (opciones.simulacion)
-        std::fprintf(stderr, "Simulación: no se guardó ningún cambio\n");
+        EscribeLinea(stderr, linea);
+    // Only a preview that went through has something to say it did not keep.
+    if (opciones.simulacion && resultado == Hecho)
+        EscribeLinea(stderr, QStringLiteral("Simulación: no se guardó ningún cambio"));
     std::fflush(stderr);
     ImprimeLista(pantalla, salida);
     anfitrion.close();
@@ -203,12 +220,12 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
     const bool init = opciones.comando == QStringLiteral("init");
     try {
         Sesion::setCreaBase(init);
-        Sesion::Conexion();
+        AvisaSiOtrosLeen(Sesion::Conexion().Url());
         if (!init)
             CompruebaTablas();
         CompruebaColumnas();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "kd562: %s\n", e.what());
+        Aviso(DescripcionDe(e));
         return ErrorDeUso;
     }
     try {
@@ -222,7 +239,7 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
             return ComandoAccount(opciones, salida);
         return ComandoShow(opciones);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "kd562: %s\n", e.what());
+        Aviso(DescripcionDe(e));
         return ErrorDeUso;
     }
 }

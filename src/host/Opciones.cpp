@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QLocale>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -109,6 +110,18 @@ QString Password() {
                           "--password-stdin");
 }
 
+// A name Qt knows ("es_MX", "es_MX.UTF-8", "de", "C"): anything else would quietly become C.
+bool RegionalConocida(QString nombre) {
+    if (nombre == QStringLiteral("C") || nombre == QStringLiteral("POSIX"))
+        return true;
+    const QLocale regional(nombre);
+    nombre = nombre.section(QLatin1Char('.'), 0, 0).replace(QLatin1Char('-'), QLatin1Char('_'));
+    if (regional.language() == QLocale::C)
+        return false;
+    return regional.name() == nombre || (!nombre.contains(QLatin1Char('_')) &&
+                                         regional.name().section(QLatin1Char('_'), 0, 0) == nombre);
+}
+
 void LeeArchivo(const QString& ruta, Opciones& o) {
     if (!QFileInfo::exists(ruta))
         return;
@@ -123,6 +136,13 @@ void LeeArchivo(const QString& ruta, Opciones& o) {
         o.db = db;
     if (const QString operador = texto("operator"); !operador.isEmpty())
         o.operador = operador;
+    if (const QString regional = texto("locale"); !regional.isEmpty()) {
+        if (!RegionalConocida(regional))
+            throw corvanta::Error(QStringLiteral("Configuración regional desconocida en %1: "
+                                                 "locale=%2 (se espera un nombre como es_MX)")
+                                      .arg(ruta, regional));
+        o.regional = regional;
+    }
 }
 
 } // namespace

@@ -15,6 +15,9 @@ struct Opciones {
     QString db = QStringLiteral("sqlite:corvanta.db");
     QString operador;
     QString modulos; // folder of the module libraries
+    // Regional settings for every number the screen derives (locale= in the configuration
+    // files); empty: the process's own.
+    QString regional;
     QString comando; // init, list, sync, account, show
     Accion accion = Accion::Comando;
     QString temaAyuda; // the command whose help was asked for; empty for the general one

@@ -1,6 +1,7 @@
 #include "gateway/ClienteServicio.h"
 #include "host/Comandos.h"
 #include "host/Opciones.h"
+#include "host/Salida.h"
 #include "runtime/Error.h"
 #include "runtime/MensajesConsola.h"
 #include "runtime/MensajesVentana.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QTextStream>
 #include <cstdio>
 
@@ -17,7 +19,7 @@ namespace {
 // toolkit's own diagnostics are left out unless asked for.
 void SoloErroresGraves(QtMsgType tipo, const QMessageLogContext&, const QString& texto) {
     if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
-        std::fprintf(stderr, "kd562: %s\n", qPrintable(texto));
+        kd562host::Aviso(texto);
 }
 
 QString OperadorPorOmision() {
@@ -46,10 +48,10 @@ int main(int argc, char** argv) {
     try {
         opciones = kd562host::LeeOpciones(argumentos, kd562host::ArchivosConfiguracion());
     } catch (const kd562host::ErrorDeArgumentos& e) {
-        std::fprintf(stderr, "kd562: %s (consulte \"kd562 --help\")\n", e.what());
+        kd562host::Aviso(QStringLiteral("%1 (consulte \"kd562 --help\")").arg(e.Descripcion()));
         return kd562host::ErrorDeUso;
     } catch (const corvanta::Error& e) {
-        std::fprintf(stderr, "kd562: %s\n", e.what());
+        kd562host::Aviso(corvanta::DescripcionDe(e));
         return kd562host::ErrorDeUso;
     }
     if (opciones.accion != kd562host::Opciones::Accion::Comando) {
@@ -59,6 +61,10 @@ int main(int argc, char** argv) {
         std::fputs(texto.toUtf8().constData(), stdout);
         return kd562host::Hecho;
     }
+    // Before anything derives a number's text: a product key must not depend on who runs the
+    // command (a service under the system's locale, a window under the user's).
+    if (!opciones.regional.isEmpty())
+        QLocale::setDefault(QLocale(opciones.regional));
     // Only "show" needs a display.
     if (opciones.comando != QStringLiteral("show")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -89,9 +95,9 @@ int main(int argc, char** argv) {
     try {
         codigo = kd562host::EjecutaComando(opciones, salida);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "kd562: %s\n", e.what());
+        kd562host::Aviso(corvanta::DescripcionDe(e));
     } catch (...) {
-        std::fprintf(stderr, "kd562: error inesperado\n");
+        kd562host::Aviso(QStringLiteral("error inesperado"));
     }
     salida.flush();
     corvanta::Sesion::Cierra();

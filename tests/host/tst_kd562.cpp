@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -33,13 +34,14 @@ struct Corrida {
 class Kd562 {
 public:
     Corrida Corre(QStringList argumentos, const QByteArray& entrada = {},
-                  const QString& db = QString()) {
+                  const QString& db = QString(), const QStringList& variables = {}) {
         return CorreSolo(QStringList{"--operator", "CAJA9", "--db", db.isEmpty() ? Db() : db} +
                              argumentos,
-                         entrada);
+                         entrada, variables);
     }
     // Exactly these arguments.
-    Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {}) {
+    Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {},
+                      const QStringList& variables = {}) {
         QProcess proceso;
         proceso.setWorkingDirectory(Carpeta());
         // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
@@ -47,6 +49,8 @@ public:
         entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mConfig.path());
         entorno.insert(QStringLiteral("KD562_CONF_SISTEMA"), ConfSistema());
         entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), mConfig.path());
+        for (const QString& v : variables)
+            entorno.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
         proceso.setProcessEnvironment(entorno);
         proceso.start(QStringLiteral(KD562_EXE), argumentos);
         proceso.write(entrada);
@@ -258,8 +262,11 @@ private slots:
         QFETCH(QString, estandar);
         Kd562 kd;
         // An empty file: a database without the tables.
-        if (!prueba::EsPostgreSql())
-            QFile(kd.Db().mid(7)).open(QIODevice::WriteOnly);
+        if (!prueba::EsPostgreSql()) {
+            QFile vacia(kd.Db().mid(7));
+            QVERIFY(vacia.open(QIODevice::WriteOnly));
+            vacia.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
         for (const QString& comando : antes)
             QCOMPARE(kd.Corre(comando.split(QLatin1Char(' '))).salida, 0);
         const QStringList entrada =
@@ -287,6 +294,98 @@ private slots:
         QCOMPARE(kd.CorreSolo({"list"}).errores,
                  QStringLiteral("kd562: No existe la base de datos %1\n").arg(usuario));
         QCOMPARE(kd.CorreSolo({"list", "--db", "sqlite:" + sistema}).salida, 0);
+    }
+
+    // The database keeps the account: a new file is its owner's, or also its group's in a
+    // folder that hands its group down; one that others may read is left so, with a warning.
+    void permisos_data() {
+        QTest::addColumn<bool>("compartida"); // the folder is setgid
+        QTest::addColumn<int>("existente");   // the file's mode before init; 0: no file
+        QTest::addColumn<int>("modo");
+        QTest::newRow("nueva") << false << 0 << 0600;
+        QTest::newRow("nueva en carpeta del grupo") << true << 0 << 0660;
+        QTest::newRow("existente legible por otros") << false << 0644 << 0644;
+        QTest::newRow("existente del grupo") << true << 0640 << 0640;
+    }
+    void permisos() {
+        QFETCH(bool, compartida);
+        QFETCH(int, existente);
+        QFETCH(int, modo);
+        if (prueba::EsPostgreSql())
+            QSKIP("Permisos de un archivo de SQLite");
+        Kd562 kd;
+        const QString carpeta = kd.Carpeta() + "/datos";
+        QVERIFY(QDir().mkpath(carpeta));
+        if (compartida)
+            QCOMPARE(::chmod(QFile::encodeName(carpeta).constData(), 02770), 0);
+        const QString ruta = carpeta + "/tienda.db";
+        if (existente) {
+            QVERIFY(QFile(ruta).open(QIODevice::WriteOnly));
+            QCOMPARE(::chmod(QFile::encodeName(ruta).constData(), mode_t(existente)), 0);
+        }
+        const Corrida c = kd.Corre({"init"}, {}, "sqlite:" + ruta);
+        QCOMPARE(c.salida, 0);
+        QCOMPARE(c.errores, (modo & 04) ? "kd562: aviso: otros usuarios pueden leer la base de "
+                                          "datos " +
+                                              ruta +
+                                              ", que guarda la cuenta de la "
+                                              "pasarela; quíteles el permiso con: chmod o-rwx " +
+                                              ruta + "\n"
+                                        : QString());
+        struct stat estado {};
+        QCOMPARE(::stat(QFile::encodeName(ruta).constData(), &estado), 0);
+        QCOMPARE(int(estado.st_mode & 07777), modo);
+    }
+
+    // Product keys follow locale= of the configuration files, whoever runs the command;
+    // without it, the process's own locale.
+    void regional_data() {
+        QTest::addColumn<QString>("conf");
+        QTest::addColumn<QString>("entorno"); // LC_ALL of the process
+        QTest::addColumn<QString>("esperado");
+        QTest::newRow("proceso C") << ""
+                                   << "C"
+                                   << "12.5Sal";
+        QTest::newRow("proceso con coma") << ""
+                                          << "es_ES.UTF-8"
+                                          << "12,5Sal";
+        QTest::newRow("archivo con coma") << "locale=es_ES"
+                                          << "C"
+                                          << "12,5Sal";
+        QTest::newRow("archivo C") << "locale=C"
+                                   << "es_ES.UTF-8"
+                                   << "12.5Sal";
+        QTest::newRow("desconocida") << "locale=xx_QQ"
+                                     << "C"
+                                     << "kd562: Configuración regional desconocida en %1: "
+                                        "locale=xx_QQ (se espera un nombre como es_MX)\n";
+    }
+    void regional() {
+        QFETCH(QString, conf);
+        QFETCH(QString, entorno);
+        QFETCH(QString, esperado);
+        simulador::Configuracion configuracion;
+        configuracion.catalogo = Catalogo(R"([{"PRODUCTO": "S", "DESCRIPCION": "Saldo Local",
+            "GRUPO": "TAE", "MONTO": 12.5, "OBSERVACION": ""}])");
+        simulador::SimuladorPasarela pasarela(configuracion);
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        Escribe(kd.ConfSistema(), conf + "\n");
+        const QStringList variables = {"LC_ALL=" + entorno};
+        if (esperado.startsWith("kd562:")) {
+            const Corrida c = kd.Corre({"init"}, {}, {}, variables);
+            QCOMPARE(c.salida, 2);
+            QCOMPARE(c.errores, esperado.arg(kd.ConfSistema()));
+            return;
+        }
+        QCOMPARE(kd.Corre({"init"}, {}, {}, variables).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t", "--password-stdin"},
+                          "x\n", {}, variables)
+                     .salida,
+                 0);
+        const Corrida c = kd.Corre({"sync"}, {}, {}, variables);
+        QCOMPARE(c.salida, 0);
+        QCOMPARE(c.estandar.section('\n', 1, 1).section('\t', 4, 4), esperado);
     }
 
     void tablasDeOtraForma_data() {
@@ -362,7 +461,13 @@ private slots:
 
     void ronda() {
         simulador::Configuracion configuracion;
+        // A description that tries to print a line of its own.
         configuracion.catalogo = Catalogo();
+        configuracion.catalogo.append(QJsonObject{{"PRODUCTO", "LUZ2"},
+                                                  {"DESCRIPCION", "Pago de luz\n[CRITICO] falso"},
+                                                  {"GRUPO", "SERVICIOS"},
+                                                  {"MONTO", 0},
+                                                  {"OBSERVACION", "a\tb\u001b[31m"}});
         configuracion.usuario = QStringLiteral("tienda");
         configuracion.password = QStringLiteral("Pw-Secreta-77");
         simulador::SimuladorPasarela pasarela(configuracion);
@@ -375,11 +480,15 @@ private slots:
         Kd562 kd;
         QCOMPARE(kd.Corre({"init"}).salida, 0);
 
-        // No account yet: listing works, with the load's warning on standard error.
+        // No account yet: listing works, with the load's warning on standard error; a preview
+        // that cannot run does not claim to have run.
         Corrida c = kd.Corre({"list"});
         QCOMPARE(c.salida, 0);
         QCOMPARE(c.errores, QStringLiteral("[AVISO] Corvanta: CargaDatos()\\nNo se encontró "
                                            "configuración para mostrar (KD562)\n"));
+        c = kd.Corre({"sync", "--dry-run"});
+        QCOMPARE(c.salida, 1);
+        QVERIFY2(!c.errores.contains("Simulación"), qPrintable(c.errores));
         c = kd.Corre({"account", "--url", pasarela.URL(), "--user", "tienda", "--password-stdin"},
                      "Pw-Secreta-77\r\n");
         QCOMPARE(c.salida, 0);
@@ -387,19 +496,23 @@ private slots:
 
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 0); // nothing stored yet: no question to answer
-        QCOMPARE(c.errores, QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin "
+        QCOMPARE(c.errores, QStringLiteral("Servicios: 3 nuevos, 0 retirados, 0 cambiados, 0 sin "
                                            "cambio\nProductos: 2 nuevos, 0 cambiados, 0 sin "
-                                           "cambio\n"));
-        QCOMPARE(c.estandar, "Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\tObservaciones\n"
-                             "LUZ\tPago de luz\tSERVICIOS\t0\tPago de lu\tPago de luz\tNota\n"
-                             "TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\nTotal: 2\n");
+                                           "cambio\nClave compartida Pago de lu: Pago de luz, Pago "
+                                           "de luz\\n[CRITICO] falso\n"));
+        QCOMPARE(c.estandar,
+                 "Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\tObservaciones\n"
+                 "LUZ\tPago de luz\tSERVICIOS\t0\tPago de lu\tPago de luz\\n[CRITICO] falso\tNota\n"
+                 "LUZ2\tPago de luz\\n[CRITICO] falso\tSERVICIOS\t0\tPago de lu\tPago de "
+                 "luz\\n[CRITICO] falso\ta b\\x1B[31m\n"
+                 "TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\nTotal: 3\n");
         // Services stored now: without --yes the question is answered No.
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 1);
         QVERIFY(c.errores.startsWith(QStringLiteral("[PREGUNTA]")));
         c = kd.Corre({"sync", "--yes"});
         QCOMPARE(c.salida, 0);
-        QVERIFY(c.errores.endsWith(QStringLiteral("0 cambiados, 2 sin cambio\n")));
+        QVERIFY(c.errores.contains(QStringLiteral("0 cambiados, 3 sin cambio\n")));
         QCOMPARE(pasarela.Peticiones(), 2);
         todo += c.estandar + c.errores;
         c = kd.Corre({"list"});
@@ -422,7 +535,7 @@ private slots:
             "SELECT Pr_Cve_Producto, Pr_Descripcion FROM Producto ORDER BY 1");
         const QString antes = kd.Volcado(tablas);
         const QString linea =
-            QStringLiteral("La descarga retiraría 2 de los 2 servicios guardados");
+            QStringLiteral("La descarga retiraría 3 de los 3 servicios guardados");
         // The preview asks nothing, shows the guard and the list as it would be, keeps nothing.
         c = kd.Corre({"sync", "--dry-run"});
         QCOMPARE(c.salida, 0);
@@ -437,11 +550,11 @@ private slots:
         QCOMPARE(c.salida, 1);
         QCOMPARE(c.errores.count(linea), 1);
         QVERIFY(!c.errores.contains(QStringLiteral("Servicios:")));
-        QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 2\n")));
+        QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 3\n")));
         QCOMPARE(kd.Volcado(tablas), antes);
         c = kd.Corre({"sync", "--yes", "--allow-shrink"});
         QCOMPARE(c.salida, 0);
-        QVERIFY(c.errores.contains(QStringLiteral("Servicios: 1 nuevos, 2 retirados")));
+        QVERIFY(c.errores.contains(QStringLiteral("Servicios: 1 nuevos, 3 retirados")));
         QVERIFY(c.estandar.endsWith(QStringLiteral("Total: 1\n")));
         // The password never shows.
         QVERIFY(!(todo + c.estandar + c.errores).contains(QStringLiteral("Pw-Secreta-77")));
