@@ -1,10 +1,10 @@
 // Downloads catalogues of growing size from the simulator through the real screen, and
-// prints the seconds of each phase next to the floor: the same final rows written set-wise
-// in one transaction. With KD562_PG_URL it runs on PostgreSQL too, directly and through a
+// prints the seconds of each phase next to the floor: the reply fetched and parsed once, the
+// very rows the screen left written into fresh tables the fastest plain way, and the list
+// read once. With KD562_PG_URL it runs on PostgreSQL too, directly and through a
 // proxy that delays each direction by 0.5 ms, as a server a LAN away would.
 #include "Demora.h"
 #include "SimuladorPasarela.h"
-#include "catalogue/ClaveProducto.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "data/Tablas.h"
@@ -13,14 +13,17 @@
 #include "runtime/MensajesGrabados.h"
 #include "runtime/Sesion.h"
 
+#include <sqlite3.h>
+
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 using namespace corvanta;
@@ -51,26 +54,41 @@ QJsonArray Catalogo(int n) {
     return catalogo;
 }
 
+// The screen's list (frmKD562::LlenaServicios) as it sends it.
+const QString kLista = QStringLiteral(
+    "SELECT  "
+    "   Psp_Cve_Producto AS Servicio, "
+    "   Psp_Descripcion AS Descripción, "
+    "   Psp_Grupo AS Grupo, "
+    "   Psp_Monto AS Monto, "
+    "   Producto.Pr_Cve_Producto AS Clave, "
+    "   Pr_Descripcion_Corta AS Producto, "
+    "   Psp_Observacion AS Observaciones "
+    "FROM Pos_Servicio_Producto "
+    "   INNER JOIN Producto ON Producto.Pr_Cve_Producto = Pos_Servicio_Producto.Pr_Cve_Producto "
+    "WHERE Psp_Tipo = '01' "
+    "ORDER BY Servicio");
+
 struct Fases {
     double consulta = 0, plan = 0, escritura = 0, lista = 0, total = 0;
     qint64 sentencias = 0;
 };
 
-Fases MideScreen(int n, const QString& url) {
-    simulador::Configuracion configuracion;
-    configuracion.catalogo = Catalogo(n);
-    simulador::SimuladorPasarela simulador(configuracion);
-    simulador.Inicia();
-
-    auto mensajes = std::make_shared<MensajesGrabados>();
-    Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
-    kd562::CreaTablas(Sesion::Conexion());
+// The module's tables and the gateway account, nothing else.
+void PreparaBase(Connection& cnn, const QString& pasarela) {
+    kd562::CreaTablas(cnn);
     Cifrado cifrado;
     cifrado.setLlave(kd562::LlaveCifrado);
-    Sesion::Conexion().Ejecuta(
-        QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
-                       "Psc_Password) VALUES (?, 'bench', ?)"),
-        {simulador.URL(), cifrado.Transforma(QStringLiteral("x"))});
+    cnn.Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
+                               "Psc_Password) VALUES (?, 'bench', ?)"),
+                {pasarela, cifrado.Transforma(QStringLiteral("x"))});
+}
+
+// The screen's download inside this process; the database is left as it wrote it.
+Fases MideScreen(int n, const QString& pasarela, const QString& url) {
+    auto mensajes = std::make_shared<MensajesGrabados>();
+    Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
+    PreparaBase(Sesion::Conexion(), pasarela);
 
     kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
     pantalla.Show();
@@ -108,56 +126,203 @@ Fases MideScreen(int n, const QString& url) {
     return f;
 }
 
-// The same final rows written set-wise in one transaction, on a database of its own: on
-// PostgreSQL COPY of the services, COPY of the products into a staging table and one
-// INSERT ... ON CONFLICT; on SQLite one prepared INSERT per row and the same upsert.
-double MidePiso(int n, const QString& url) {
-    auto cnn = Connection::Abre(url);
-    kd562::CreaTablas(*cnn);
-    const bool pg = cnn->motor() == Motor::PostgreSql;
-    std::vector<QVariantList> servicios;
-    std::vector<QVariantList> productos;
-    QSet<QString> vistos;
-    for (int i = 0; i < n; ++i) {
-        const QString descripcion = QString::fromUtf8(kDescripciones[i % 8]);
-        const bool tae = i % 8 < 6;
-        const double monto = tae ? 10 + i / 8 : 0;
-        const QString grupo = tae ? QStringLiteral("TAE") : QStringLiteral("SERVICIOS");
-        const QString clave = kd562::ClaveProducto(grupo, descripcion, monto);
-        servicios.push_back({QStringLiteral("S%1").arg(i, 6, 10, QChar('0')), descripcion,
-                             QStringLiteral("01"), grupo, monto, QString(), clave});
-        if (!vistos.contains(clave)) {
-            vistos.insert(clave);
-            productos.push_back({clave, descripcion, monto, grupo});
+// Every column of a table, in the order its rows are stored.
+struct Tabla {
+    QString nombre;
+    QStringList columnas;
+    std::vector<QVariantList> filas;
+};
+
+Tabla LeeTabla(Connection& cnn, const QString& nombre) {
+    Tabla tabla{nombre, {}, {}};
+    Recordset rs = cnn.Execute(QStringLiteral("SELECT * FROM %1").arg(nombre));
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        tabla.columnas.append(rs.FieldName(i));
+    tabla.filas.reserve(static_cast<size_t>(rs.RecordCount()));
+    for (; !rs.Eof(); rs.MoveNext()) {
+        QVariantList fila;
+        fila.reserve(rs.FieldCount());
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            fila.append(rs.Fields(i));
+        tabla.filas.push_back(std::move(fila));
+    }
+    return tabla;
+}
+
+// The tables the screen's download left, every column of every row.
+std::vector<Tabla> LeeTablas(const QString& url) {
+    auto cnn = Connection::Abre(url, false);
+    return {LeeTabla(*cnn, QStringLiteral("Pos_Servicio_Producto")),
+            LeeTabla(*cnn, QStringLiteral("Producto"))};
+}
+
+// Rows by their first column (the service's or the product's key), for comparing tables.
+std::vector<QVariantList> Ordenadas(std::vector<QVariantList> filas) {
+    std::stable_sort(filas.begin(), filas.end(), [](const QVariantList& a, const QVariantList& b) {
+        return a.value(0).toString() < b.value(0).toString();
+    });
+    return filas;
+}
+
+void CompruebaIguales(const std::vector<Tabla>& esperadas, const QString& url) {
+    const std::vector<Tabla> escritas = LeeTablas(url);
+    for (size_t t = 0; t < esperadas.size(); ++t) {
+        if (Ordenadas(esperadas[t].filas) != Ordenadas(escritas[t].filas)) {
+            std::fprintf(stderr, "el piso no dejó las mismas filas en %s\n",
+                         qPrintable(esperadas[t].nombre));
+            std::exit(1);
         }
     }
-    const QStringList columnas = {"Psp_Cve_Producto", "Psp_Descripcion", "Psp_Tipo",
-                                  "Psp_Grupo",        "Psp_Monto",       "Psp_Observacion",
-                                  "Pr_Cve_Producto"};
+}
+
+[[noreturn]] void FallaSqlite(sqlite3* base) {
+    std::fprintf(stderr, "piso en SQLite: %s\n", sqlite3_errmsg(base));
+    std::exit(1);
+}
+
+void LigaSqlite(sqlite3* base, sqlite3_stmt* sentencia, int indice, const QVariant& valor) {
+    int rc = SQLITE_OK;
+    switch (valor.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(sentencia, indice);
+        break;
+    case QMetaType::Double:
+        rc = sqlite3_bind_double(sentencia, indice, valor.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        rc = sqlite3_bind_int64(sentencia, indice, valor.toLongLong());
+        break;
+    case QMetaType::QString: {
+        // The row outlives the step, so its text is bound in place.
+        const QString& texto = *static_cast<const QString*>(valor.constData());
+        rc = texto.isNull()
+                 ? sqlite3_bind_null(sentencia, indice)
+                 : sqlite3_bind_text16(sentencia, indice, texto.utf16(),
+                                       static_cast<int>(texto.size() * 2), SQLITE_STATIC);
+        break;
+    }
+    default: {
+        const QByteArray texto = valor.toString().toUtf8();
+        rc = sqlite3_bind_text(sentencia, indice, texto.constData(), static_cast<int>(texto.size()),
+                               SQLITE_TRANSIENT);
+    }
+    }
+    if (rc != SQLITE_OK)
+        FallaSqlite(base);
+}
+
+// SQLite's C API on the file: one prepared INSERT per table, every value bound, one
+// transaction.
+double EscribeSqlite(const QString& ruta, const std::vector<Tabla>& tablas) {
+    sqlite3* base = nullptr;
+    if (sqlite3_open_v2(ruta.toUtf8().constData(), &base, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        FallaSqlite(base);
     QElapsedTimer reloj;
     reloj.start();
-    cnn->BeginTrans();
-    cnn->Execute(pg ? QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p DOUBLE PRECISION, "
-                                     "g TEXT) ON COMMIT DROP")
-                    : QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p REAL, g TEXT)"));
-    if (pg) {
-        cnn->InsertaLote(QStringLiteral("Pos_Servicio_Producto"), columnas, servicios);
-        cnn->InsertaLote(QStringLiteral("piso"), {"k", "d", "p", "g"}, productos);
-    } else {
-        const QString marcas = QStringLiteral("?, ?, ?, ?, ?, ?, ?");
-        for (const QVariantList& fila : servicios)
-            cnn->Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Producto (%1) VALUES (%2)")
-                             .arg(columnas.join(QStringLiteral(", ")), marcas),
-                         fila);
-        for (const QVariantList& fila : productos)
-            cnn->Ejecuta(QStringLiteral("INSERT INTO piso VALUES (?, ?, ?, ?)"), fila);
+    if (sqlite3_exec(base, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        FallaSqlite(base);
+    for (const Tabla& tabla : tablas) {
+        const QByteArray sql =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(tabla.nombre, tabla.columnas.join(QStringLiteral(", ")),
+                     QStringList(tabla.columnas.size(), QStringLiteral("?")).join(", "))
+                .toUtf8();
+        sqlite3_stmt* sentencia = nullptr;
+        if (sqlite3_prepare_v2(base, sql.constData(), static_cast<int>(sql.size()), &sentencia,
+                               nullptr) != SQLITE_OK)
+            FallaSqlite(base);
+        for (const QVariantList& fila : tabla.filas) {
+            for (int i = 0; i < fila.size(); ++i)
+                LigaSqlite(base, sentencia, i + 1, fila.at(i));
+            if (sqlite3_step(sentencia) != SQLITE_DONE)
+                FallaSqlite(base);
+            sqlite3_reset(sentencia);
+        }
+        sqlite3_finalize(sentencia);
     }
-    cnn->Execute(QStringLiteral(
-        "INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, Pr_Precio, Pr_Grupo) SELECT k, d, "
-        "p, g FROM piso WHERE true ON CONFLICT (Pr_Cve_Producto) DO UPDATE SET Pr_Descripcion = "
-        "excluded.Pr_Descripcion, Pr_Precio = excluded.Pr_Precio, Pr_Grupo = excluded.Pr_Grupo"));
-    cnn->CommitTrans();
+    if (sqlite3_exec(base, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        FallaSqlite(base);
+    const double segundos = reloj.nsecsElapsed() / 1e9;
+    sqlite3_close(base);
+    return segundos;
+}
+
+// The connection's own batches: multi-row INSERTs on SQLite, COPY on PostgreSQL.
+double EscribeLotes(Connection& cnn, const std::vector<Tabla>& tablas) {
+    QElapsedTimer reloj;
+    reloj.start();
+    cnn.BeginTrans();
+    for (const Tabla& tabla : tablas)
+        cnn.InsertaLote(tabla.nombre, tabla.columnas, tabla.filas);
+    cnn.CommitTrans();
     return reloj.nsecsElapsed() / 1e9;
+}
+
+struct Piso {
+    double consulta = 0, escritura = 0, lista = 0;
+    double Total() const { return consulta + escritura + lista; }
+};
+
+// The gateway's reply fetched and parsed once, as the screen's client does it.
+double MideConsulta(int n, const QString& pasarela) {
+    ClienteServicio cliente;
+    cliente.setServicio(QStringLiteral("wsServiceVorn"));
+    cliente.setURL(pasarela);
+    cliente.setUsuario(QStringLiteral("bench"));
+    cliente.setPassword(QStringLiteral("x"));
+    ParametrosConsulta parametros;
+    parametros.setTipo(QStringLiteral("TAE"));
+    Respuesta respuesta;
+    QElapsedTimer reloj;
+    reloj.start();
+    const bool ok = cliente.ConsultaProductos(parametros, respuesta);
+    const double segundos = reloj.nsecsElapsed() / 1e9;
+    if (!ok || respuesta.Item("result").Count() != n) {
+        std::fprintf(stderr, "la consulta de %d servicios falló: %s\n", n,
+                     qPrintable(cliente.UltimoError()));
+        std::exit(1);
+    }
+    return segundos;
+}
+
+// The least any download of this catalogue has to do: fetch and parse the reply, write the
+// very rows the screen left (every column, into fresh tables) the fastest plain way, and
+// read the list once.
+Piso MidePiso(int n, const QString& pasarela, const QString& origen, const QString& url) {
+    Piso piso;
+    piso.consulta = MideConsulta(n, pasarela);
+    const std::vector<Tabla> tablas = LeeTablas(origen);
+    // PostgreSQL hands its dates back as date objects; the screen writes them as text, and
+    // so does the floor.
+    std::vector<Tabla> texto = tablas;
+    for (Tabla& tabla : texto)
+        for (QVariantList& fila : tabla.filas)
+            for (QVariant& valor : fila)
+                if (valor.typeId() == QMetaType::QDateTime)
+                    valor = valor.toDateTime().toString(Qt::ISODateWithMs);
+    auto cnn = Connection::Abre(url);
+    kd562::CreaTablas(*cnn);
+    // On SQLite a prepared single-row INSERT measured a little faster than the batches.
+    if (cnn->motor() == Motor::Sqlite)
+        piso.escritura = EscribeSqlite(url.mid(7), texto);
+    else
+        piso.escritura = EscribeLotes(*cnn, texto);
+    QElapsedTimer reloj;
+    reloj.start();
+    qsizetype filas = 0;
+    for (Recordset rs = cnn->Execute(kLista); !rs.Eof(); rs.MoveNext())
+        filas += !rs.Fields(0).isNull();
+    piso.lista = reloj.nsecsElapsed() / 1e9;
+    if (filas != n) {
+        std::fprintf(stderr, "la lista del piso tiene %lld servicios, no %d\n",
+                     static_cast<long long>(filas), n);
+        std::exit(1);
+    }
+    cnn.reset();
+    CompruebaIguales(tablas, url);
+    return piso;
 }
 
 } // namespace
@@ -175,12 +340,14 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    std::printf("%-12s %9s %8s %8s %9s %7s %8s %8s %7s %10s\n", "motor", "servicios", "consulta",
-                "plan", "escritura", "lista", "total", "piso", "razon", "sentencias");
-    auto imprime = [](const char* motor, int n, const Fases& f, double piso) {
-        std::printf("%-12s %9d %8.3f %8.3f %9.3f %7.3f %8.3f %8.3f %7.2f %10lld\n", motor, n,
-                    f.consulta, f.plan, f.escritura, f.lista, f.total, piso,
-                    piso > 0 ? (f.plan + f.escritura) / piso : 0.0,
+    std::printf("%-11s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %8s %10s\n", "motor",
+                "servicios", "consulta", "plan", "escritura", "lista", "total", "piso", "p.cons",
+                "p.escr", "p.lista", "tot/piso", "sentencias");
+    auto imprime = [](const char* motor, int n, const Fases& f, const Piso& piso) {
+        std::printf("%-11s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %8.2f "
+                    "%10lld\n",
+                    motor, n, f.consulta, f.plan, f.escritura, f.lista, f.total, piso.Total(),
+                    piso.consulta, piso.escritura, piso.lista, f.total / piso.Total(),
                     static_cast<long long>(f.sentencias));
         std::fflush(stdout);
     };
@@ -195,19 +362,34 @@ int main(int argc, char** argv) {
             url.setPort(puerto);
         return url.toString();
     };
+    // The screen's run, then the floor from the rows it left.
+    auto mide = [&](const char* motor, int n, const QString& pasarela, const QString& pantalla,
+                    const QString& piso) {
+        const Fases fases = MideScreen(n, pasarela, pantalla);
+        imprime(motor, n, fases, MidePiso(n, pasarela, pantalla, piso));
+    };
+    int corrida = 0;
     for (int n : tamanos) {
-        imprime("sqlite", n,
-                MideScreen(n, QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta.path()).arg(n)),
-                MidePiso(n, QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta.path()).arg(n)));
+        simulador::Configuracion configuracion;
+        configuracion.catalogo = Catalogo(n);
+        simulador::SimuladorPasarela simulador(configuracion);
+        simulador.Inicia();
+        const QString pasarela = simulador.URL();
+        // Every run gets databases of its own, even for a size given twice.
+        const QString marca = QStringLiteral("%1_%2").arg(n).arg(++corrida);
+        auto sqlite = [&](const char* base) {
+            return QStringLiteral("sqlite:%1/%2_%3.db").arg(carpeta.path(), base, marca);
+        };
+        mide("sqlite", n, pasarela, sqlite("bench"), sqlite("piso"));
         if (servidor.isEmpty())
             continue;
-        imprime("postgresql", n, MideScreen(n, esquema(QStringLiteral("bench_%1").arg(n))),
-                MidePiso(n, esquema(QStringLiteral("piso_%1").arg(n))));
+        mide("postgresql", n, pasarela, esquema(QStringLiteral("bench_") + marca),
+             esquema(QStringLiteral("piso_") + marca));
         if (n <= 10000) {
             Demora demora(static_cast<quint16>(QUrl(servidor).port(5432)), 500);
-            imprime("pg+0.5ms", n,
-                    MideScreen(n, esquema(QStringLiteral("lejos_%1").arg(n), demora.Puerto())),
-                    MidePiso(n, esquema(QStringLiteral("pisolejos_%1").arg(n), demora.Puerto())));
+            mide("pg+0.5ms", n, pasarela,
+                 esquema(QStringLiteral("lejos_") + marca, demora.Puerto()),
+                 esquema(QStringLiteral("pisolejos_") + marca, demora.Puerto()));
         }
     }
     return 0;
