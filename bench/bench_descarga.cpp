@@ -18,13 +18,21 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace corvanta;
 
@@ -325,6 +333,107 @@ Piso MidePiso(int n, const QString& pasarela, const QString& origen, const QStri
     return piso;
 }
 
+struct Proceso {
+    double segundos = 0;
+    double megas = 0; // the largest resident set it reached
+};
+
+std::vector<char*> Punteros(std::vector<QByteArray>& textos) {
+    std::vector<char*> punteros;
+    for (QByteArray& texto : textos)
+        punteros.push_back(texto.data());
+    punteros.push_back(nullptr);
+    return punteros;
+}
+
+// "kd562 sync --yes" as a process of its own, as a shop runs it, list printed included, on
+// a database that holds only the account. The configuration files are empty or missing, so
+// nothing but the command line sets it up.
+Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QString& carpeta) {
+    {
+        auto cnn = Connection::Abre(url);
+        PreparaBase(*cnn, pasarela);
+    }
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QByteArray programa = QFile::encodeName(bin + QStringLiteral("/kd562"));
+    const QByteArray errores = QFile::encodeName(carpeta + QStringLiteral("/sync.err"));
+    std::vector<QByteArray> argumentos = {programa,     "sync",       "--yes", "--db",
+                                          url.toUtf8(), "--operator", "BENCH"};
+    const QByteArrayList propias = {"KD562_CONF_SISTEMA", "KD562_MODULE_DIR", "XDG_CONFIG_HOME"};
+    std::vector<QByteArray> entorno;
+    for (char** e = environ; *e; ++e) {
+        const QByteArray variable(*e);
+        if (!propias.contains(variable.left(variable.indexOf('='))))
+            entorno.push_back(variable);
+    }
+    entorno.push_back("KD562_CONF_SISTEMA=" +
+                      QFile::encodeName(carpeta + QStringLiteral("/kd562.conf")));
+    entorno.push_back("KD562_MODULE_DIR=" + QFile::encodeName(bin + QStringLiteral("/modulos")));
+    entorno.push_back("XDG_CONFIG_HOME=" + QFile::encodeName(carpeta));
+    std::vector<char*> argv = Punteros(argumentos);
+    std::vector<char*> envp = Punteros(entorno);
+
+    int tubo[2];
+    if (::pipe2(tubo, O_CLOEXEC) != 0) {
+        std::perror("pipe2");
+        std::exit(1);
+    }
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&acciones, tubo[1], 1);
+    posix_spawn_file_actions_addopen(&acciones, 2, errores.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QElapsedTimer reloj;
+    reloj.start();
+    pid_t hijo = 0;
+    const int rc =
+        posix_spawn(&hijo, programa.constData(), &acciones, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&acciones);
+    ::close(tubo[1]);
+    if (rc != 0) {
+        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", programa.constData(),
+                     std::strerror(rc));
+        std::exit(1);
+    }
+    // The list is drained as it comes; only the line count and the last line are kept.
+    qint64 lineas = 0;
+    QByteArray cola;
+    char bloque[1 << 16];
+    for (;;) {
+        const ssize_t leidos = ::read(tubo[0], bloque, sizeof bloque);
+        if (leidos < 0 && errno == EINTR)
+            continue;
+        if (leidos <= 0)
+            break;
+        lineas += std::count(bloque, bloque + leidos, '\n');
+        cola.append(bloque, leidos);
+        if (cola.size() > 4096)
+            cola.remove(0, cola.size() - 256);
+    }
+    ::close(tubo[0]);
+    int estado = 0;
+    rusage uso{};
+    while (::wait4(hijo, &estado, 0, &uso) < 0 && errno == EINTR) {
+    }
+    Proceso p;
+    p.segundos = reloj.nsecsElapsed() / 1e9;
+    p.megas = uso.ru_maxrss / 1024.0;
+    // The header, a line per service, and the total.
+    const QByteArray ultima = cola.trimmed().split('\n').last();
+    if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0 || lineas != n + 2 ||
+        ultima != QByteArray("Total: ") + QByteArray::number(n)) {
+        QFile salida(QFile::decodeName(errores));
+        salida.open(QIODevice::ReadOnly);
+        std::fprintf(stderr,
+                     "kd562 sync con %d servicios: estado %d, %lld líneas, última \"%s\"\n%s", n,
+                     WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, static_cast<long long>(lineas),
+                     ultima.constData(), salida.readAll().constData());
+        std::exit(1);
+    }
+    return p;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -340,14 +449,18 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    std::printf("%-11s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %8s %10s\n", "motor",
-                "servicios", "consulta", "plan", "escritura", "lista", "total", "piso", "p.cons",
-                "p.escr", "p.lista", "tot/piso", "sentencias");
-    auto imprime = [](const char* motor, int n, const Fases& f, const Piso& piso) {
-        std::printf("%-11s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %8.2f "
-                    "%10lld\n",
+    // The host reads no configuration but the empty system file given to it.
+    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
+    std::printf("%-11s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s %10s\n",
+                "motor", "servicios", "consulta", "plan", "escritura", "lista", "total", "piso",
+                "p.cons", "p.escr", "p.lista", "e2e", "MB", "tot/piso", "e2e/piso", "sentencias");
+    auto imprime = [](const char* motor, int n, const Fases& f, const Piso& piso,
+                      const Proceso& e2e) {
+        std::printf("%-11s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %7.3f "
+                    "%6.1f | %8.2f %8.2f %10lld\n",
                     motor, n, f.consulta, f.plan, f.escritura, f.lista, f.total, piso.Total(),
-                    piso.consulta, piso.escritura, piso.lista, f.total / piso.Total(),
+                    piso.consulta, piso.escritura, piso.lista, e2e.segundos, e2e.megas,
+                    f.total / piso.Total(), e2e.segundos / piso.Total(),
                     static_cast<long long>(f.sentencias));
         std::fflush(stdout);
     };
@@ -362,11 +475,12 @@ int main(int argc, char** argv) {
             url.setPort(puerto);
         return url.toString();
     };
-    // The screen's run, then the floor from the rows it left.
+    // The screen's run, the floor from the rows it left, then the command as a process.
     auto mide = [&](const char* motor, int n, const QString& pasarela, const QString& pantalla,
-                    const QString& piso) {
+                    const QString& piso, const QString& proceso) {
         const Fases fases = MideScreen(n, pasarela, pantalla);
-        imprime(motor, n, fases, MidePiso(n, pasarela, pantalla, piso));
+        const Piso minimo = MidePiso(n, pasarela, pantalla, piso);
+        imprime(motor, n, fases, minimo, MideProceso(n, pasarela, proceso, carpeta.path()));
     };
     int corrida = 0;
     for (int n : tamanos) {
@@ -380,16 +494,17 @@ int main(int argc, char** argv) {
         auto sqlite = [&](const char* base) {
             return QStringLiteral("sqlite:%1/%2_%3.db").arg(carpeta.path(), base, marca);
         };
-        mide("sqlite", n, pasarela, sqlite("bench"), sqlite("piso"));
+        mide("sqlite", n, pasarela, sqlite("bench"), sqlite("piso"), sqlite("e2e"));
         if (servidor.isEmpty())
             continue;
         mide("postgresql", n, pasarela, esquema(QStringLiteral("bench_") + marca),
-             esquema(QStringLiteral("piso_") + marca));
+             esquema(QStringLiteral("piso_") + marca), esquema(QStringLiteral("e2e_") + marca));
         if (n <= 10000) {
             Demora demora(static_cast<quint16>(QUrl(servidor).port(5432)), 500);
             mide("pg+0.5ms", n, pasarela,
                  esquema(QStringLiteral("lejos_") + marca, demora.Puerto()),
-                 esquema(QStringLiteral("pisolejos_") + marca, demora.Puerto()));
+                 esquema(QStringLiteral("pisolejos_") + marca, demora.Puerto()),
+                 esquema(QStringLiteral("e2elejos_") + marca, demora.Puerto()));
         }
     }
     return 0;
