@@ -47,14 +47,19 @@ const char* const kDescripciones[] = {"Televia",
                                       "Pago de luz domestica",
                                       "Agua potable"};
 
-QJsonArray Catalogo(int n) {
+// A quarter of the services are bills. With `prefijo` each bill has a description of its
+// own but all share the first ten characters, which is all a bill's product key takes, so
+// their keys collide.
+QJsonArray Catalogo(int n, bool prefijo) {
     QJsonArray catalogo;
     for (int i = 0; i < n; ++i) {
-        const char* descripcion = kDescripciones[i % 8];
         const bool tae = i % 8 < 6;
+        const QString descripcion =
+            prefijo && !tae ? QStringLiteral("Pago de servicio %1").arg(i, 6, 10, QChar('0'))
+                            : QString::fromUtf8(kDescripciones[i % 8]);
         // Distinct amounts keep the products distinct, as in a real catalogue.
         catalogo.append(QJsonObject{{"PRODUCTO", QStringLiteral("S%1").arg(i, 6, 10, QChar('0'))},
-                                    {"DESCRIPCION", QString::fromUtf8(descripcion)},
+                                    {"DESCRIPCION", descripcion},
                                     {"GRUPO", tae ? "TAE" : "SERVICIOS"},
                                     {"MONTO", tae ? 10 + i / 8 : 0},
                                     {"OBSERVACION", i % 50 == 0 ? "Error: suspendido" : ""}});
@@ -441,27 +446,42 @@ int main(int argc, char** argv) {
     IniciaRed();
     QApplication aplicacion(argc, argv);
     kd562::Main();
-    QList<int> tamanos = {1000, 10000, 100000};
+    // Sizes on the command line; those after --prefijo use the shared-prefix catalogue.
+    struct Corrida {
+        int n;
+        bool prefijo;
+    };
+    QList<Corrida> corridas = {
+        {1000, false}, {10000, false}, {100000, false}, {10000, true}, {100000, true}};
     if (argc > 1) {
-        tamanos.clear();
-        for (int i = 1; i < argc; ++i)
-            tamanos.append(QString::fromLatin1(argv[i]).toInt());
+        corridas.clear();
+        bool prefijo = false;
+        for (int i = 1; i < argc; ++i) {
+            const QString argumento = QString::fromLatin1(argv[i]);
+            if (argumento == QStringLiteral("--prefijo"))
+                prefijo = true;
+            else
+                corridas.append({argumento.toInt(), prefijo});
+        }
     }
     QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
     // The host reads no configuration but the empty system file given to it.
     QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
-    std::printf("%-11s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s %10s\n",
-                "motor", "servicios", "consulta", "plan", "escritura", "lista", "total", "piso",
-                "p.cons", "p.escr", "p.lista", "e2e", "MB", "tot/piso", "e2e/piso", "sentencias");
-    auto imprime = [](const char* motor, int n, const Fases& f, const Piso& piso,
+    std::printf("%-11s %-8s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s "
+                "%10s\n",
+                "motor", "catalogo", "servicios", "consulta", "plan", "escritura", "lista", "total",
+                "piso", "p.cons", "p.escr", "p.lista", "e2e", "MB", "tot/piso", "e2e/piso",
+                "sentencias");
+    auto imprime = [](const char* motor, const Corrida& c, const Fases& f, const Piso& piso,
                       const Proceso& e2e) {
-        std::printf("%-11s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %7.3f "
-                    "%6.1f | %8.2f %8.2f %10lld\n",
-                    motor, n, f.consulta, f.plan, f.escritura, f.lista, f.total, piso.Total(),
-                    piso.consulta, piso.escritura, piso.lista, e2e.segundos, e2e.megas,
-                    f.total / piso.Total(), e2e.segundos / piso.Total(),
-                    static_cast<long long>(f.sentencias));
+        std::printf(
+            "%-11s %-8s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %7.3f "
+            "%6.1f | %8.2f %8.2f %10lld\n",
+            motor, c.prefijo ? "prefijo" : "normal", c.n, f.consulta, f.plan, f.escritura, f.lista,
+            f.total, piso.Total(), piso.consulta, piso.escritura, piso.lista, e2e.segundos,
+            e2e.megas, f.total / piso.Total(), e2e.segundos / piso.Total(),
+            static_cast<long long>(f.sentencias));
         std::fflush(stdout);
     };
     // A schema of its own on the server for each run.
@@ -476,32 +496,33 @@ int main(int argc, char** argv) {
         return url.toString();
     };
     // The screen's run, the floor from the rows it left, then the command as a process.
-    auto mide = [&](const char* motor, int n, const QString& pasarela, const QString& pantalla,
-                    const QString& piso, const QString& proceso) {
-        const Fases fases = MideScreen(n, pasarela, pantalla);
-        const Piso minimo = MidePiso(n, pasarela, pantalla, piso);
-        imprime(motor, n, fases, minimo, MideProceso(n, pasarela, proceso, carpeta.path()));
+    auto mide = [&](const char* motor, const Corrida& c, const QString& pasarela,
+                    const QString& pantalla, const QString& piso, const QString& proceso) {
+        const Fases fases = MideScreen(c.n, pasarela, pantalla);
+        const Piso minimo = MidePiso(c.n, pasarela, pantalla, piso);
+        imprime(motor, c, fases, minimo, MideProceso(c.n, pasarela, proceso, carpeta.path()));
     };
-    int corrida = 0;
-    for (int n : tamanos) {
+    int numero = 0;
+    for (const Corrida& c : corridas) {
+        const int n = c.n;
         simulador::Configuracion configuracion;
-        configuracion.catalogo = Catalogo(n);
+        configuracion.catalogo = Catalogo(n, c.prefijo);
         simulador::SimuladorPasarela simulador(configuracion);
         simulador.Inicia();
         const QString pasarela = simulador.URL();
         // Every run gets databases of its own, even for a size given twice.
-        const QString marca = QStringLiteral("%1_%2").arg(n).arg(++corrida);
+        const QString marca = QStringLiteral("%1_%2").arg(n).arg(++numero);
         auto sqlite = [&](const char* base) {
             return QStringLiteral("sqlite:%1/%2_%3.db").arg(carpeta.path(), base, marca);
         };
-        mide("sqlite", n, pasarela, sqlite("bench"), sqlite("piso"), sqlite("e2e"));
+        mide("sqlite", c, pasarela, sqlite("bench"), sqlite("piso"), sqlite("e2e"));
         if (servidor.isEmpty())
             continue;
-        mide("postgresql", n, pasarela, esquema(QStringLiteral("bench_") + marca),
+        mide("postgresql", c, pasarela, esquema(QStringLiteral("bench_") + marca),
              esquema(QStringLiteral("piso_") + marca), esquema(QStringLiteral("e2e_") + marca));
         if (n <= 10000) {
             Demora demora(static_cast<quint16>(QUrl(servidor).port(5432)), 500);
-            mide("pg+0.5ms", n, pasarela,
+            mide("pg+0.5ms", c, pasarela,
                  esquema(QStringLiteral("lejos_") + marca, demora.Puerto()),
                  esquema(QStringLiteral("pisolejos_") + marca, demora.Puerto()),
                  esquema(QStringLiteral("e2elejos_") + marca, demora.Puerto()));
