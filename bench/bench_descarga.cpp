@@ -32,6 +32,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 using namespace corvanta;
@@ -351,6 +352,35 @@ std::vector<char*> Punteros(std::vector<QByteArray>& textos) {
     return punteros;
 }
 
+// bench_descarga --proceso ARCHIVO PROGRAMA ARGUMENTOS...: runs the program as a child of
+// this process and writes to ARCHIVO its wall seconds, peak resident set in KiB and wait
+// status. Linux counts in a process's peak the memory it replaced at exec, so a child of the
+// benchmark itself, grown to hundreds of megabytes, would report the benchmark's peak; this
+// launcher is still small when it spawns.
+int Lanza(char** argv) {
+    timespec antes{}, despues{};
+    ::clock_gettime(CLOCK_MONOTONIC, &antes);
+    pid_t hijo = 0;
+    const int rc = posix_spawn(&hijo, argv[3], nullptr, nullptr, argv + 3, environ);
+    if (rc != 0) {
+        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[3], std::strerror(rc));
+        return 127;
+    }
+    int estado = 0;
+    rusage uso{};
+    while (::wait4(hijo, &estado, 0, &uso) < 0 && errno == EINTR) {
+    }
+    ::clock_gettime(CLOCK_MONOTONIC, &despues);
+    FILE* archivo = std::fopen(argv[2], "w");
+    if (!archivo)
+        return 127;
+    std::fprintf(archivo, "%.6f %ld %d\n",
+                 static_cast<double>(despues.tv_sec - antes.tv_sec) +
+                     static_cast<double>(despues.tv_nsec - antes.tv_nsec) / 1e9,
+                 uso.ru_maxrss, estado);
+    return std::fclose(archivo) == 0 ? 0 : 127;
+}
+
 // "kd562 sync --yes" as a process of its own, as a shop runs it, list printed included, on
 // a database that holds only the account. The configuration files are empty or missing, so
 // nothing but the command line sets it up.
@@ -362,8 +392,18 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
     const QString bin = QCoreApplication::applicationDirPath();
     const QByteArray programa = QFile::encodeName(bin + QStringLiteral("/kd562"));
     const QByteArray errores = QFile::encodeName(carpeta + QStringLiteral("/sync.err"));
-    std::vector<QByteArray> argumentos = {programa,     "sync",       "--yes", "--db",
-                                          url.toUtf8(), "--operator", "BENCH"};
+    const QByteArray medida = QFile::encodeName(carpeta + QStringLiteral("/sync.medida"));
+    std::vector<QByteArray> argumentos = {
+        QFile::encodeName(QCoreApplication::applicationFilePath()),
+        "--proceso",
+        medida,
+        programa,
+        "sync",
+        "--yes",
+        "--db",
+        url.toUtf8(),
+        "--operator",
+        "BENCH"};
     const QByteArrayList propias = {"KD562_CONF_SISTEMA", "KD562_MODULE_DIR", "XDG_CONFIG_HOME"};
     std::vector<QByteArray> entorno;
     for (char** e = environ; *e; ++e) {
@@ -389,16 +429,13 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
     posix_spawn_file_actions_adddup2(&acciones, tubo[1], 1);
     posix_spawn_file_actions_addopen(&acciones, 2, errores.constData(),
                                      O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QElapsedTimer reloj;
-    reloj.start();
+    QFile::remove(QFile::decodeName(medida));
     pid_t hijo = 0;
-    const int rc =
-        posix_spawn(&hijo, programa.constData(), &acciones, nullptr, argv.data(), envp.data());
+    const int rc = posix_spawn(&hijo, argv[0], &acciones, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&acciones);
     ::close(tubo[1]);
     if (rc != 0) {
-        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", programa.constData(),
-                     std::strerror(rc));
+        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[0], std::strerror(rc));
         std::exit(1);
     }
     // The list is drained as it comes; only the line count and the last line are kept.
@@ -417,13 +454,21 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
             cola.remove(0, cola.size() - 256);
     }
     ::close(tubo[0]);
-    int estado = 0;
-    rusage uso{};
-    while (::wait4(hijo, &estado, 0, &uso) < 0 && errno == EINTR) {
+    int lanzador = 0;
+    while (::waitpid(hijo, &lanzador, 0) < 0 && errno == EINTR) {
+    }
+    QFile archivo(QFile::decodeName(medida));
+    const QList<QByteArray> campos = archivo.open(QIODevice::ReadOnly)
+                                         ? archivo.readAll().simplified().split(' ')
+                                         : QList<QByteArray>();
+    if (!WIFEXITED(lanzador) || WEXITSTATUS(lanzador) != 0 || campos.size() != 3) {
+        std::fprintf(stderr, "el lanzador de kd562 falló (estado %d)\n", lanzador);
+        std::exit(1);
     }
     Proceso p;
-    p.segundos = reloj.nsecsElapsed() / 1e9;
-    p.megas = uso.ru_maxrss / 1024.0;
+    p.segundos = campos[0].toDouble();
+    p.megas = campos[1].toDouble() / 1024.0;
+    const int estado = campos[2].toInt();
     // The header, a line per service, and the total.
     const QByteArray ultima = cola.trimmed().split('\n').last();
     if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0 || lineas != n + 2 ||
@@ -442,6 +487,8 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 3 && std::strcmp(argv[1], "--proceso") == 0)
+        return Lanza(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     IniciaRed();
     QApplication aplicacion(argc, argv);
