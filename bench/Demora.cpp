@@ -29,13 +29,16 @@ Demora::Demora(quint16 destino, int microsegundos)
     socklen_t largo = sizeof direccion;
     ::getsockname(mEscucha, reinterpret_cast<sockaddr*>(&direccion), &largo);
     mPuerto = ntohs(direccion.sin_port);
-    mHilos.emplace_back([this] { Acepta(); });
+    mAceptador = std::thread([this] { Acepta(); });
 }
 
 Demora::~Demora() {
     mParar = true;
+    // Once the accept thread is gone nobody else adds sockets or threads.
     ::shutdown(mEscucha, SHUT_RDWR);
+    mAceptador.join();
     ::close(mEscucha);
+    std::lock_guard candado(mCandado);
     for (int s : mSockets)
         ::shutdown(s, SHUT_RDWR);
     for (std::thread& h : mHilos)
@@ -62,6 +65,7 @@ void Demora::Acepta() {
         const int uno = 1;
         ::setsockopt(cliente, IPPROTO_TCP, TCP_NODELAY, &uno, sizeof uno);
         ::setsockopt(servidor, IPPROTO_TCP, TCP_NODELAY, &uno, sizeof uno);
+        std::lock_guard candado(mCandado);
         mSockets.push_back(cliente);
         mSockets.push_back(servidor);
         mHilos.emplace_back([this, cliente, servidor] { Bombea(cliente, servidor); });

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -24,6 +25,9 @@ private:
     int mEscucha = -1;
     quint16 mPuerto = 0;
     std::atomic<bool> mParar{false};
+    std::thread mAceptador;
+    // Filled by the accept thread while the destructor may be reading them.
+    std::mutex mCandado;
     std::vector<std::thread> mHilos;
     std::vector<int> mSockets;
 };

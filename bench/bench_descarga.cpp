@@ -1,10 +1,13 @@
 // Downloads catalogues of growing size from the simulator through the real screen, and
-// prints the seconds of each phase next to the floor: the same final rows written set-wise
-// in one transaction. With KD562_PG_URL it runs on PostgreSQL too, directly and through a
-// proxy that delays each direction by 0.5 ms, as a server a LAN away would.
+// prints the seconds of each phase next to the floor: the reply fetched and parsed once, the
+// very rows the screen left written into fresh tables the fastest plain way, and the list
+// read once. Then "kd562 sync --yes" runs the same download as a process of its own: its
+// wall time (e2e) and peak resident set. A second catalogue gives a quarter of the services
+// descriptions of their own that share their first ten characters. With KD562_PG_URL it
+// runs on PostgreSQL too, directly and through a proxy that delays each direction by
+// 0.5 ms, as a server a LAN away would.
 #include "Demora.h"
 #include "SimuladorPasarela.h"
-#include "catalogue/ClaveProducto.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "data/Tablas.h"
@@ -13,15 +16,27 @@
 #include "runtime/MensajesGrabados.h"
 #include "runtime/Sesion.h"
 
+#include <sqlite3.h>
+
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 using namespace corvanta;
 
@@ -36,14 +51,19 @@ const char* const kDescripciones[] = {"Televia",
                                       "Pago de luz domestica",
                                       "Agua potable"};
 
-QJsonArray Catalogo(int n) {
+// A quarter of the services are bills. With `prefijo` each bill has a description of its
+// own but all share the first ten characters, which is all a bill's product key takes, so
+// their keys collide.
+QJsonArray Catalogo(int n, bool prefijo) {
     QJsonArray catalogo;
     for (int i = 0; i < n; ++i) {
-        const char* descripcion = kDescripciones[i % 8];
         const bool tae = i % 8 < 6;
+        const QString descripcion =
+            prefijo && !tae ? QStringLiteral("Pago de servicio %1").arg(i, 6, 10, QChar('0'))
+                            : QString::fromUtf8(kDescripciones[i % 8]);
         // Distinct amounts keep the products distinct, as in a real catalogue.
         catalogo.append(QJsonObject{{"PRODUCTO", QStringLiteral("S%1").arg(i, 6, 10, QChar('0'))},
-                                    {"DESCRIPCION", QString::fromUtf8(descripcion)},
+                                    {"DESCRIPCION", descripcion},
                                     {"GRUPO", tae ? "TAE" : "SERVICIOS"},
                                     {"MONTO", tae ? 10 + i / 8 : 0},
                                     {"OBSERVACION", i % 50 == 0 ? "Error: suspendido" : ""}});
@@ -51,26 +71,41 @@ QJsonArray Catalogo(int n) {
     return catalogo;
 }
 
+// The screen's list (frmKD562::LlenaServicios) as it sends it.
+const QString kLista = QStringLiteral(
+    "SELECT  "
+    "   Psp_Cve_Producto AS Servicio, "
+    "   Psp_Descripcion AS Descripción, "
+    "   Psp_Grupo AS Grupo, "
+    "   Psp_Monto AS Monto, "
+    "   Producto.Pr_Cve_Producto AS Clave, "
+    "   Pr_Descripcion_Corta AS Producto, "
+    "   Psp_Observacion AS Observaciones "
+    "FROM Pos_Servicio_Producto "
+    "   INNER JOIN Producto ON Producto.Pr_Cve_Producto = Pos_Servicio_Producto.Pr_Cve_Producto "
+    "WHERE Psp_Tipo = '01' "
+    "ORDER BY Servicio");
+
 struct Fases {
     double consulta = 0, plan = 0, escritura = 0, lista = 0, total = 0;
     qint64 sentencias = 0;
 };
 
-Fases MideScreen(int n, const QString& url) {
-    simulador::Configuracion configuracion;
-    configuracion.catalogo = Catalogo(n);
-    simulador::SimuladorPasarela simulador(configuracion);
-    simulador.Inicia();
-
-    auto mensajes = std::make_shared<MensajesGrabados>();
-    Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
-    kd562::CreaTablas(Sesion::Conexion());
+// The module's tables and the gateway account, nothing else.
+void PreparaBase(Connection& cnn, const QString& pasarela) {
+    kd562::CreaTablas(cnn);
     Cifrado cifrado;
     cifrado.setLlave(kd562::LlaveCifrado);
-    Sesion::Conexion().Ejecuta(
-        QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
-                       "Psc_Password) VALUES (?, 'bench', ?)"),
-        {simulador.URL(), cifrado.Transforma(QStringLiteral("x"))});
+    cnn.Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
+                               "Psc_Password) VALUES (?, 'bench', ?)"),
+                {pasarela, cifrado.Transforma(QStringLiteral("x"))});
+}
+
+// The screen's download inside this process; the database is left as it wrote it.
+Fases MideScreen(int n, const QString& pasarela, const QString& url) {
+    auto mensajes = std::make_shared<MensajesGrabados>();
+    Sesion::Configura(url, QStringLiteral("BENCH"), mensajes);
+    PreparaBase(Sesion::Conexion(), pasarela);
 
     kd562::frmKD562& pantalla = kd562::frmKD562::Instancia();
     pantalla.Show();
@@ -108,80 +143,399 @@ Fases MideScreen(int n, const QString& url) {
     return f;
 }
 
-// The same final rows written set-wise in one transaction, on a database of its own: on
-// PostgreSQL COPY of the services, COPY of the products into a staging table and one
-// INSERT ... ON CONFLICT; on SQLite one prepared INSERT per row and the same upsert.
-double MidePiso(int n, const QString& url) {
-    auto cnn = Connection::Abre(url);
-    kd562::CreaTablas(*cnn);
-    const bool pg = cnn->motor() == Motor::PostgreSql;
-    std::vector<QVariantList> servicios;
-    std::vector<QVariantList> productos;
-    QSet<QString> vistos;
-    for (int i = 0; i < n; ++i) {
-        const QString descripcion = QString::fromUtf8(kDescripciones[i % 8]);
-        const bool tae = i % 8 < 6;
-        const double monto = tae ? 10 + i / 8 : 0;
-        const QString grupo = tae ? QStringLiteral("TAE") : QStringLiteral("SERVICIOS");
-        const QString clave = kd562::ClaveProducto(grupo, descripcion, monto);
-        servicios.push_back({QStringLiteral("S%1").arg(i, 6, 10, QChar('0')), descripcion,
-                             QStringLiteral("01"), grupo, monto, QString(), clave});
-        if (!vistos.contains(clave)) {
-            vistos.insert(clave);
-            productos.push_back({clave, descripcion, monto, grupo});
+// Every column of a table, in the order its rows are stored.
+struct Tabla {
+    QString nombre;
+    QStringList columnas;
+    std::vector<QVariantList> filas;
+};
+
+Tabla LeeTabla(Connection& cnn, const QString& nombre) {
+    Tabla tabla{nombre, {}, {}};
+    Recordset rs = cnn.Execute(QStringLiteral("SELECT * FROM %1").arg(nombre));
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        tabla.columnas.append(rs.FieldName(i));
+    tabla.filas.reserve(static_cast<size_t>(rs.RecordCount()));
+    for (; !rs.Eof(); rs.MoveNext()) {
+        QVariantList fila;
+        fila.reserve(rs.FieldCount());
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            fila.append(rs.Fields(i));
+        tabla.filas.push_back(std::move(fila));
+    }
+    return tabla;
+}
+
+// The tables the screen's download left, every column of every row.
+std::vector<Tabla> LeeTablas(const QString& url) {
+    auto cnn = Connection::Abre(url, false);
+    return {LeeTabla(*cnn, QStringLiteral("Pos_Servicio_Producto")),
+            LeeTabla(*cnn, QStringLiteral("Producto"))};
+}
+
+// Rows by their first column (the service's or the product's key), for comparing tables.
+std::vector<QVariantList> Ordenadas(std::vector<QVariantList> filas) {
+    std::stable_sort(filas.begin(), filas.end(), [](const QVariantList& a, const QVariantList& b) {
+        return a.value(0).toString() < b.value(0).toString();
+    });
+    return filas;
+}
+
+void CompruebaIguales(const std::vector<Tabla>& esperadas, const QString& url) {
+    const std::vector<Tabla> escritas = LeeTablas(url);
+    for (size_t t = 0; t < esperadas.size(); ++t) {
+        if (Ordenadas(esperadas[t].filas) != Ordenadas(escritas[t].filas)) {
+            std::fprintf(stderr, "el piso no dejó las mismas filas en %s\n",
+                         qPrintable(esperadas[t].nombre));
+            std::exit(1);
         }
     }
-    const QStringList columnas = {"Psp_Cve_Producto", "Psp_Descripcion", "Psp_Tipo",
-                                  "Psp_Grupo",        "Psp_Monto",       "Psp_Observacion",
-                                  "Pr_Cve_Producto"};
+}
+
+[[noreturn]] void FallaSqlite(sqlite3* base) {
+    std::fprintf(stderr, "piso en SQLite: %s\n", sqlite3_errmsg(base));
+    std::exit(1);
+}
+
+// Texts go as UTF-8, the file's own encoding: Qt converts them faster than SQLite converts
+// UTF-16. Each is kept in `textos` until the row is stepped.
+void LigaSqlite(sqlite3* base, sqlite3_stmt* sentencia, int indice, const QVariant& valor,
+                std::vector<QByteArray>& textos) {
+    int rc = SQLITE_OK;
+    switch (valor.typeId()) {
+    case QMetaType::UnknownType:
+        rc = sqlite3_bind_null(sentencia, indice);
+        break;
+    case QMetaType::Double:
+        rc = sqlite3_bind_double(sentencia, indice, valor.toDouble());
+        break;
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        rc = sqlite3_bind_int64(sentencia, indice, valor.toLongLong());
+        break;
+    default: {
+        const QString& texto = valor.typeId() == QMetaType::QString
+                                   ? *static_cast<const QString*>(valor.constData())
+                                   : valor.toString();
+        if (texto.isNull()) {
+            rc = sqlite3_bind_null(sentencia, indice);
+            break;
+        }
+        textos.push_back(texto.toUtf8());
+        rc = sqlite3_bind_text(sentencia, indice, textos.back().constData(),
+                               static_cast<int>(textos.back().size()), SQLITE_STATIC);
+    }
+    }
+    if (rc != SQLITE_OK)
+        FallaSqlite(base);
+}
+
+// SQLite's C API on the file: one prepared INSERT per table, every value bound, one
+// transaction.
+double EscribeSqlite(const QString& ruta, const std::vector<Tabla>& tablas) {
+    sqlite3* base = nullptr;
+    if (sqlite3_open_v2(ruta.toUtf8().constData(), &base, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        FallaSqlite(base);
     QElapsedTimer reloj;
     reloj.start();
-    cnn->BeginTrans();
-    cnn->Execute(pg ? QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p DOUBLE PRECISION, "
-                                     "g TEXT) ON COMMIT DROP")
-                    : QStringLiteral("CREATE TEMP TABLE piso (k TEXT, d TEXT, p REAL, g TEXT)"));
-    if (pg) {
-        cnn->InsertaLote(QStringLiteral("Pos_Servicio_Producto"), columnas, servicios);
-        cnn->InsertaLote(QStringLiteral("piso"), {"k", "d", "p", "g"}, productos);
-    } else {
-        const QString marcas = QStringLiteral("?, ?, ?, ?, ?, ?, ?");
-        for (const QVariantList& fila : servicios)
-            cnn->Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Producto (%1) VALUES (%2)")
-                             .arg(columnas.join(QStringLiteral(", ")), marcas),
-                         fila);
-        for (const QVariantList& fila : productos)
-            cnn->Ejecuta(QStringLiteral("INSERT INTO piso VALUES (?, ?, ?, ?)"), fila);
+    if (sqlite3_exec(base, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
+        FallaSqlite(base);
+    for (const Tabla& tabla : tablas) {
+        const QByteArray sql =
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                .arg(tabla.nombre, tabla.columnas.join(QStringLiteral(", ")),
+                     QStringList(tabla.columnas.size(), QStringLiteral("?")).join(", "))
+                .toUtf8();
+        sqlite3_stmt* sentencia = nullptr;
+        if (sqlite3_prepare_v2(base, sql.constData(), static_cast<int>(sql.size()), &sentencia,
+                               nullptr) != SQLITE_OK)
+            FallaSqlite(base);
+        std::vector<QByteArray> textos;
+        textos.reserve(static_cast<size_t>(tabla.columnas.size()));
+        for (const QVariantList& fila : tabla.filas) {
+            for (int i = 0; i < fila.size(); ++i)
+                LigaSqlite(base, sentencia, i + 1, fila.at(i), textos);
+            if (sqlite3_step(sentencia) != SQLITE_DONE)
+                FallaSqlite(base);
+            sqlite3_reset(sentencia);
+            textos.clear();
+        }
+        sqlite3_finalize(sentencia);
     }
-    cnn->Execute(QStringLiteral(
-        "INSERT INTO Producto (Pr_Cve_Producto, Pr_Descripcion, Pr_Precio, Pr_Grupo) SELECT k, d, "
-        "p, g FROM piso WHERE true ON CONFLICT (Pr_Cve_Producto) DO UPDATE SET Pr_Descripcion = "
-        "excluded.Pr_Descripcion, Pr_Precio = excluded.Pr_Precio, Pr_Grupo = excluded.Pr_Grupo"));
-    cnn->CommitTrans();
+    if (sqlite3_exec(base, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        FallaSqlite(base);
+    const double segundos = reloj.nsecsElapsed() / 1e9;
+    sqlite3_close(base);
+    return segundos;
+}
+
+// The connection's own batches: multi-row INSERTs on SQLite, COPY on PostgreSQL.
+double EscribeLotes(Connection& cnn, const std::vector<Tabla>& tablas) {
+    QElapsedTimer reloj;
+    reloj.start();
+    cnn.BeginTrans();
+    for (const Tabla& tabla : tablas)
+        cnn.InsertaLote(tabla.nombre, tabla.columnas, tabla.filas);
+    cnn.CommitTrans();
     return reloj.nsecsElapsed() / 1e9;
+}
+
+struct Piso {
+    double consulta = 0, escritura = 0, lista = 0;
+    double Total() const { return consulta + escritura + lista; }
+};
+
+// The gateway's reply fetched and parsed once, as the screen's client does it.
+double MideConsulta(int n, const QString& pasarela) {
+    ClienteServicio cliente;
+    cliente.setServicio(QStringLiteral("wsServiceVorn"));
+    cliente.setURL(pasarela);
+    cliente.setUsuario(QStringLiteral("bench"));
+    cliente.setPassword(QStringLiteral("x"));
+    ParametrosConsulta parametros;
+    parametros.setTipo(QStringLiteral("TAE"));
+    Respuesta respuesta;
+    QElapsedTimer reloj;
+    reloj.start();
+    const bool ok = cliente.ConsultaProductos(parametros, respuesta);
+    const double segundos = reloj.nsecsElapsed() / 1e9;
+    if (!ok || respuesta.Item("result").Count() != n) {
+        std::fprintf(stderr, "la consulta de %d servicios falló: %s\n", n,
+                     qPrintable(cliente.UltimoError()));
+        std::exit(1);
+    }
+    return segundos;
+}
+
+// The least any download of this catalogue has to do: fetch and parse the reply, write the
+// very rows the screen left (every column, into fresh tables) the fastest plain way, and
+// read the list once.
+Piso MidePiso(int n, const QString& pasarela, const QString& origen, const QString& url) {
+    Piso piso;
+    piso.consulta = MideConsulta(n, pasarela);
+    const std::vector<Tabla> tablas = LeeTablas(origen);
+    // PostgreSQL hands its dates back as date objects; the screen writes them as text, and
+    // so does the floor.
+    std::vector<Tabla> texto = tablas;
+    for (Tabla& tabla : texto)
+        for (QVariantList& fila : tabla.filas)
+            for (QVariant& valor : fila)
+                if (valor.typeId() == QMetaType::QDateTime)
+                    valor = valor.toDateTime().toString(Qt::ISODateWithMs);
+    auto cnn = Connection::Abre(url);
+    kd562::CreaTablas(*cnn);
+    // On SQLite a prepared single-row INSERT measured faster than the connection's batches.
+    if (cnn->motor() == Motor::Sqlite)
+        piso.escritura = EscribeSqlite(url.mid(7), texto);
+    else
+        piso.escritura = EscribeLotes(*cnn, texto);
+    QElapsedTimer reloj;
+    reloj.start();
+    qsizetype filas = 0;
+    for (Recordset rs = cnn->Execute(kLista); !rs.Eof(); rs.MoveNext())
+        filas += !rs.Fields(0).isNull();
+    piso.lista = reloj.nsecsElapsed() / 1e9;
+    if (filas != n) {
+        std::fprintf(stderr, "la lista del piso tiene %lld servicios, no %d\n",
+                     static_cast<long long>(filas), n);
+        std::exit(1);
+    }
+    cnn.reset();
+    CompruebaIguales(tablas, url);
+    return piso;
+}
+
+struct Proceso {
+    double segundos = 0;
+    double megas = 0; // the largest resident set it reached
+};
+
+std::vector<char*> Punteros(std::vector<QByteArray>& textos) {
+    std::vector<char*> punteros;
+    for (QByteArray& texto : textos)
+        punteros.push_back(texto.data());
+    punteros.push_back(nullptr);
+    return punteros;
+}
+
+// bench_descarga --proceso ARCHIVO PROGRAMA ARGUMENTOS...: runs the program as a child of
+// this process and writes to ARCHIVO its wall seconds, peak resident set in KiB and wait
+// status. Linux counts in a process's peak the memory it replaced at exec, so a child of the
+// benchmark itself, grown to hundreds of megabytes, would report the benchmark's peak; this
+// launcher is still small when it spawns.
+int Lanza(char** argv) {
+    timespec antes{}, despues{};
+    ::clock_gettime(CLOCK_MONOTONIC, &antes);
+    pid_t hijo = 0;
+    const int rc = posix_spawn(&hijo, argv[3], nullptr, nullptr, argv + 3, environ);
+    if (rc != 0) {
+        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[3], std::strerror(rc));
+        return 127;
+    }
+    int estado = 0;
+    rusage uso{};
+    while (::wait4(hijo, &estado, 0, &uso) < 0 && errno == EINTR) {
+    }
+    ::clock_gettime(CLOCK_MONOTONIC, &despues);
+    FILE* archivo = std::fopen(argv[2], "w");
+    if (!archivo)
+        return 127;
+    std::fprintf(archivo, "%.6f %ld %d\n",
+                 static_cast<double>(despues.tv_sec - antes.tv_sec) +
+                     static_cast<double>(despues.tv_nsec - antes.tv_nsec) / 1e9,
+                 uso.ru_maxrss, estado);
+    return std::fclose(archivo) == 0 ? 0 : 127;
+}
+
+// "kd562 sync --yes" as a process of its own, as a shop runs it, list printed included, on
+// a database that holds only the account. The configuration files are empty or missing, so
+// nothing but the command line sets it up.
+Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QString& carpeta) {
+    {
+        auto cnn = Connection::Abre(url);
+        PreparaBase(*cnn, pasarela);
+    }
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QByteArray programa = QFile::encodeName(bin + QStringLiteral("/kd562"));
+    const QByteArray errores = QFile::encodeName(carpeta + QStringLiteral("/sync.err"));
+    const QByteArray medida = QFile::encodeName(carpeta + QStringLiteral("/sync.medida"));
+    std::vector<QByteArray> argumentos = {
+        QFile::encodeName(QCoreApplication::applicationFilePath()),
+        "--proceso",
+        medida,
+        programa,
+        "sync",
+        "--yes",
+        "--db",
+        url.toUtf8(),
+        "--operator",
+        "BENCH"};
+    const QByteArrayList propias = {"KD562_CONF_SISTEMA", "KD562_MODULE_DIR", "XDG_CONFIG_HOME"};
+    std::vector<QByteArray> entorno;
+    for (char** e = environ; *e; ++e) {
+        const QByteArray variable(*e);
+        if (!propias.contains(variable.left(variable.indexOf('='))))
+            entorno.push_back(variable);
+    }
+    entorno.push_back("KD562_CONF_SISTEMA=" +
+                      QFile::encodeName(carpeta + QStringLiteral("/kd562.conf")));
+    entorno.push_back("KD562_MODULE_DIR=" + QFile::encodeName(bin + QStringLiteral("/modulos")));
+    entorno.push_back("XDG_CONFIG_HOME=" + QFile::encodeName(carpeta));
+    std::vector<char*> argv = Punteros(argumentos);
+    std::vector<char*> envp = Punteros(entorno);
+
+    int tubo[2];
+    if (::pipe2(tubo, O_CLOEXEC) != 0) {
+        std::perror("pipe2");
+        std::exit(1);
+    }
+    posix_spawn_file_actions_t acciones;
+    posix_spawn_file_actions_init(&acciones);
+    posix_spawn_file_actions_addopen(&acciones, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&acciones, tubo[1], 1);
+    posix_spawn_file_actions_addopen(&acciones, 2, errores.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    QFile::remove(QFile::decodeName(medida));
+    pid_t hijo = 0;
+    const int rc = posix_spawn(&hijo, argv[0], &acciones, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&acciones);
+    ::close(tubo[1]);
+    if (rc != 0) {
+        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[0], std::strerror(rc));
+        std::exit(1);
+    }
+    // The list is drained as it comes; only the line count and the last line are kept.
+    qint64 lineas = 0;
+    QByteArray cola;
+    char bloque[1 << 16];
+    for (;;) {
+        const ssize_t leidos = ::read(tubo[0], bloque, sizeof bloque);
+        if (leidos < 0 && errno == EINTR)
+            continue;
+        if (leidos <= 0)
+            break;
+        lineas += std::count(bloque, bloque + leidos, '\n');
+        cola.append(bloque, leidos);
+        if (cola.size() > 4096)
+            cola.remove(0, cola.size() - 256);
+    }
+    ::close(tubo[0]);
+    int lanzador = 0;
+    while (::waitpid(hijo, &lanzador, 0) < 0 && errno == EINTR) {
+    }
+    QFile archivo(QFile::decodeName(medida));
+    const QList<QByteArray> campos = archivo.open(QIODevice::ReadOnly)
+                                         ? archivo.readAll().simplified().split(' ')
+                                         : QList<QByteArray>();
+    if (!WIFEXITED(lanzador) || WEXITSTATUS(lanzador) != 0 || campos.size() != 3) {
+        std::fprintf(stderr, "el lanzador de kd562 falló (estado %d)\n", lanzador);
+        std::exit(1);
+    }
+    Proceso p;
+    p.segundos = campos[0].toDouble();
+    p.megas = campos[1].toDouble() / 1024.0;
+    const int estado = campos[2].toInt();
+    // The header, a line per service, and the total.
+    const QByteArray ultima = cola.trimmed().split('\n').last();
+    if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0 || lineas != n + 2 ||
+        ultima != QByteArray("Total: ") + QByteArray::number(n)) {
+        QFile salida(QFile::decodeName(errores));
+        salida.open(QIODevice::ReadOnly);
+        std::fprintf(stderr,
+                     "kd562 sync con %d servicios: estado %d, %lld líneas, última \"%s\"\n%s", n,
+                     WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, static_cast<long long>(lineas),
+                     ultima.constData(), salida.readAll().constData());
+        std::exit(1);
+    }
+    return p;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 3 && std::strcmp(argv[1], "--proceso") == 0)
+        return Lanza(argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     IniciaRed();
     QApplication aplicacion(argc, argv);
     kd562::Main();
-    QList<int> tamanos = {1000, 10000, 100000};
+    // Sizes on the command line; those after --prefijo use the shared-prefix catalogue.
+    struct Corrida {
+        int n;
+        bool prefijo;
+    };
+    QList<Corrida> corridas = {
+        {1000, false}, {10000, false}, {100000, false}, {10000, true}, {100000, true}};
     if (argc > 1) {
-        tamanos.clear();
-        for (int i = 1; i < argc; ++i)
-            tamanos.append(QString::fromLatin1(argv[i]).toInt());
+        corridas.clear();
+        bool prefijo = false;
+        for (int i = 1; i < argc; ++i) {
+            const QString argumento = QString::fromLatin1(argv[i]);
+            if (argumento == QStringLiteral("--prefijo"))
+                prefijo = true;
+            else
+                corridas.append({argumento.toInt(), prefijo});
+        }
     }
     QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    std::printf("%-12s %9s %8s %8s %9s %7s %8s %8s %7s %10s\n", "motor", "servicios", "consulta",
-                "plan", "escritura", "lista", "total", "piso", "razon", "sentencias");
-    auto imprime = [](const char* motor, int n, const Fases& f, double piso) {
-        std::printf("%-12s %9d %8.3f %8.3f %9.3f %7.3f %8.3f %8.3f %7.2f %10lld\n", motor, n,
-                    f.consulta, f.plan, f.escritura, f.lista, f.total, piso,
-                    piso > 0 ? (f.plan + f.escritura) / piso : 0.0,
-                    static_cast<long long>(f.sentencias));
+    // The host reads no configuration but the empty system file given to it.
+    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
+    std::printf("%-11s %-8s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s "
+                "%10s\n",
+                "motor", "catalogo", "servicios", "consulta", "plan", "escritura", "lista", "total",
+                "piso", "p.cons", "p.escr", "p.lista", "e2e", "MB", "tot/piso", "e2e/piso",
+                "sentencias");
+    auto imprime = [](const char* motor, const Corrida& c, const Fases& f, const Piso& piso,
+                      const Proceso& e2e) {
+        std::printf(
+            "%-11s %-8s %9d %8.3f %8.3f %9.3f %7.3f %8.3f | %7.3f %7.3f %7.3f %7.3f | %7.3f "
+            "%6.1f | %8.2f %8.2f %10lld\n",
+            motor, c.prefijo ? "prefijo" : "normal", c.n, f.consulta, f.plan, f.escritura, f.lista,
+            f.total, piso.Total(), piso.consulta, piso.escritura, piso.lista, e2e.segundos,
+            e2e.megas, f.total / piso.Total(), e2e.segundos / piso.Total(),
+            static_cast<long long>(f.sentencias));
         std::fflush(stdout);
     };
     // A schema of its own on the server for each run.
@@ -195,19 +549,37 @@ int main(int argc, char** argv) {
             url.setPort(puerto);
         return url.toString();
     };
-    for (int n : tamanos) {
-        imprime("sqlite", n,
-                MideScreen(n, QStringLiteral("sqlite:%1/bench-%2.db").arg(carpeta.path()).arg(n)),
-                MidePiso(n, QStringLiteral("sqlite:%1/piso-%2.db").arg(carpeta.path()).arg(n)));
+    // The screen's run, the floor from the rows it left, then the command as a process.
+    auto mide = [&](const char* motor, const Corrida& c, const QString& pasarela,
+                    const QString& pantalla, const QString& piso, const QString& proceso) {
+        const Fases fases = MideScreen(c.n, pasarela, pantalla);
+        const Piso minimo = MidePiso(c.n, pasarela, pantalla, piso);
+        imprime(motor, c, fases, minimo, MideProceso(c.n, pasarela, proceso, carpeta.path()));
+    };
+    int numero = 0;
+    for (const Corrida& c : corridas) {
+        const int n = c.n;
+        simulador::Configuracion configuracion;
+        configuracion.catalogo = Catalogo(n, c.prefijo);
+        simulador::SimuladorPasarela simulador(configuracion);
+        simulador.Inicia();
+        const QString pasarela = simulador.URL();
+        // Every run gets databases of its own, even for a size given twice.
+        const QString marca = QStringLiteral("%1_%2").arg(n).arg(++numero);
+        auto sqlite = [&](const char* base) {
+            return QStringLiteral("sqlite:%1/%2_%3.db").arg(carpeta.path(), base, marca);
+        };
+        mide("sqlite", c, pasarela, sqlite("bench"), sqlite("piso"), sqlite("e2e"));
         if (servidor.isEmpty())
             continue;
-        imprime("postgresql", n, MideScreen(n, esquema(QStringLiteral("bench_%1").arg(n))),
-                MidePiso(n, esquema(QStringLiteral("piso_%1").arg(n))));
+        mide("postgresql", c, pasarela, esquema(QStringLiteral("bench_") + marca),
+             esquema(QStringLiteral("piso_") + marca), esquema(QStringLiteral("e2e_") + marca));
         if (n <= 10000) {
             Demora demora(static_cast<quint16>(QUrl(servidor).port(5432)), 500);
-            imprime("pg+0.5ms", n,
-                    MideScreen(n, esquema(QStringLiteral("lejos_%1").arg(n), demora.Puerto())),
-                    MidePiso(n, esquema(QStringLiteral("pisolejos_%1").arg(n), demora.Puerto())));
+            mide("pg+0.5ms", c, pasarela,
+                 esquema(QStringLiteral("lejos_") + marca, demora.Puerto()),
+                 esquema(QStringLiteral("pisolejos_") + marca, demora.Puerto()),
+                 esquema(QStringLiteral("e2elejos_") + marca, demora.Puerto()));
         }
     }
     return 0;
