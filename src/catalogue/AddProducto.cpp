@@ -5,6 +5,8 @@
 #include "runtime/Productos.h"
 #include "runtime/Valores.h"
 
+#include <QSet>
+
 using namespace corvanta;
 
 namespace kd562 {
@@ -40,6 +42,15 @@ bool frmKD562::AddProducto() {
         for (const FilaServicio& fila : filas)
             claves.append(ClaveProducto(fila.Grupo, fila.Descripcion, fila.Monto));
         tPlan.leidos = oProducto.Lee(claves);
+        // Room for exactly the products the rows name: a catalogue has tens of thousands.
+        {
+            const QSet<QString> distintas(claves.cbegin(), claves.cend());
+            qsizetype guardadas = 0;
+            for (const QString& clave : distintas)
+                guardadas += tPlan.leidos.contains(clave);
+            tPlan.existentes.reserve(static_cast<size_t>(guardadas));
+            tPlan.nuevos.reserve(static_cast<size_t>(distintas.size() - guardadas));
+        }
 
         // Where each saved key's final values live: in nuevos (true) or existentes (false).
         QHash<QString, std::pair<bool, size_t>> guardados;

@@ -57,7 +57,7 @@ void frmKD562::LlenaServicios() {
 }
 
 void frmKD562::MuestraServicios(Recordset rs) {
-    if (!gFunciones->LlenaLista(rs, *lvRegistros)) {
+    if (!gFunciones->LlenaLista(std::move(rs), *lvRegistros)) {
         gConexion->Mensaje(gFunciones->MensajeError(), Critico, QStringLiteral("Corvanta"), hWnd(),
                            Modulo);
         rs.Close();

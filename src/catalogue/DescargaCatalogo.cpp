@@ -102,13 +102,15 @@ void frmKD562::Controles_B1Click() {
 
         // Plan: every row the INSERTs would write, checked in reply order, then the mapping.
         tPlan = PlanDescarga();
-        const std::vector<FilaServicio> antes = LeeCatalogoGuardado();
+        std::vector<FilaServicio> antes = LeeCatalogoGuardado();
         const qint32 iTotal = oRespuesta.Item("result").Count();
         // The count is the gateway's word: a list of empty elements under the size cap may
         // claim millions of rows, so room grows with the rows actually read past this much.
         tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
         for (qint32 i = 1; i <= iTotal; ++i)
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
+        // Every row is in the plan: the parsed reply, several times its body, can go.
+        oRespuesta = Respuesta();
 
         sFallaMapeo.reset();
         if (!AddProducto()) {
@@ -126,6 +128,9 @@ void frmKD562::Controles_B1Click() {
         }
         const ResumenDescarga tResumen = ResumeDescarga(antes, tPlan);
         QStringList lineas = tResumen.Lineas();
+        // What was stored before served the plan and the summary only.
+        antes = {};
+        tPlan.leidos.clear();
         if (tResumen.RetiraDemasiado()) {
             if (bSimulacion) {
                 lineas.append(tResumen.LineaRetiro());
@@ -152,13 +157,11 @@ void frmKD562::Controles_B1Click() {
 
         // Apply: the DELETE, then the rows and the products in batches.
         EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
-        std::vector<QVariantList> valores;
-        valores.reserve(tPlan.filas.size());
-        for (const FilaServicio& fila : tPlan.filas)
-            valores.push_back(ValoresServicio(fila, sFecha, sOperador));
         gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
-                                     valores);
-        valores = {};
+                                     tPlan.filas.size(), [&](size_t i, QVariantList& valores) {
+                                         valores =
+                                             ValoresServicio(tPlan.filas[i], sFecha, sOperador);
+                                     });
         Productos oProducto;
         oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes);
         tPlan = PlanDescarga();

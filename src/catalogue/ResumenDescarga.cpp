@@ -2,12 +2,10 @@
 
 #include "runtime/Productos.h"
 
-#include <QHash>
-#include <QSet>
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
+#include <tuple>
 
 namespace kd562 {
 
@@ -19,43 +17,107 @@ quint64 ClaveMonto(double monto) {
     return std::isnan(monto) ? ~quint64(0) : std::bit_cast<quint64>(monto + 0.0);
 }
 
-using Par = std::pair<QString, quint64>;
-using Contenido = std::vector<std::array<QString, 4>>;
+// A row by its (service key, amount) pair, then by what it shows: the rows of one pair end
+// up together, as a sorted multiset. Sorting pointers costs a fraction of the memory of
+// hashing each pair's rows, and a catalogue may have 100,000 of them.
+struct Fila {
+    const FilaServicio* f;
+    quint64 monto;
 
-// The rows of each (service key, amount) pair, as a sorted multiset of what a row shows.
-QHash<Par, Contenido> PorPar(const std::vector<FilaServicio>& filas) {
-    QHash<Par, Contenido> pares;
+    auto Llave() const { return std::tie(f->Clave, monto); }
+    auto Todo() const {
+        return std::tie(f->Clave, monto, f->Descripcion, f->Grupo, f->Observacion, f->Producto);
+    }
+};
+
+std::vector<Fila> Ordenadas(const std::vector<FilaServicio>& filas) {
+    std::vector<Fila> orden;
+    orden.reserve(filas.size());
     for (const FilaServicio& f : filas)
-        pares[{f.Clave, ClaveMonto(f.Monto)}].push_back(
-            {f.Descripcion, f.Grupo, f.Observacion, f.Producto});
-    for (Contenido& c : pares)
-        std::sort(c.begin(), c.end());
-    return pares;
+        orden.push_back({&f, ClaveMonto(f.Monto)});
+    std::sort(orden.begin(), orden.end(),
+              [](const Fila& a, const Fila& b) { return a.Todo() < b.Todo(); });
+    return orden;
+}
+
+// The end of the run of rows of the same pair that starts at i.
+size_t FinDePar(const std::vector<Fila>& filas, size_t i) {
+    size_t j = i + 1;
+    while (j < filas.size() && filas[j].Llave() == filas[i].Llave())
+        ++j;
+    return j;
 }
 
 constexpr int kMaxCompartidas = 20;
 // Descriptions named in one line; a bill key may gather thousands.
 constexpr int kMaxDescripciones = 5;
 
+// Product keys that rows with different descriptions share, in the order the reply first
+// names them, each with its descriptions in that order.
+std::vector<ResumenDescarga::ClaveCompartida> Compartidas(const std::vector<FilaServicio>& filas) {
+    // Rows by (product key, description, position): each description's first row leads its run.
+    std::vector<size_t> orden(filas.size());
+    for (size_t i = 0; i < orden.size(); ++i)
+        orden[i] = i;
+    std::sort(orden.begin(), orden.end(), [&](size_t a, size_t b) {
+        return std::tie(filas[a].Producto, filas[a].Descripcion, a) <
+               std::tie(filas[b].Producto, filas[b].Descripcion, b);
+    });
+    std::vector<std::pair<size_t, ResumenDescarga::ClaveCompartida>> compartidas;
+    std::vector<size_t> primeras; // the first row of each description of one key
+    for (size_t i = 0; i < orden.size();) {
+        const QString& clave = filas[orden[i]].Producto;
+        primeras.clear();
+        size_t j = i;
+        for (; j < orden.size() && filas[orden[j]].Producto == clave; ++j)
+            if (j == i || filas[orden[j]].Descripcion != filas[orden[j - 1]].Descripcion)
+                primeras.push_back(orden[j]);
+        i = j;
+        if (primeras.size() < 2)
+            continue;
+        std::sort(primeras.begin(), primeras.end());
+        ResumenDescarga::ClaveCompartida c{clave, {}, static_cast<int>(primeras.size())};
+        for (size_t k = 0; k < primeras.size() && k < size_t(kMaxDescripciones); ++k)
+            c.descripciones.append(filas[primeras[k]].Descripcion);
+        compartidas.push_back({primeras.front(), std::move(c)});
+    }
+    std::sort(compartidas.begin(), compartidas.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ResumenDescarga::ClaveCompartida> claves;
+    claves.reserve(compartidas.size());
+    for (auto& c : compartidas)
+        claves.push_back(std::move(c.second));
+    return claves;
+}
+
 } // namespace
 
 ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan) {
     ResumenDescarga r;
-    const QHash<Par, Contenido> viejos = PorPar(antes);
-    const QHash<Par, Contenido> nuevos = PorPar(plan.filas);
-    r.paresGuardados = static_cast<int>(viejos.size());
-    for (auto it = nuevos.cbegin(); it != nuevos.cend(); ++it) {
-        const auto viejo = viejos.constFind(it.key());
-        if (viejo == viejos.cend())
-            ++r.serviciosNuevos;
-        else if (*viejo == *it)
-            ++r.serviciosSinCambio;
-        else
-            ++r.serviciosCambiados;
-    }
-    for (auto it = viejos.cbegin(); it != viejos.cend(); ++it)
-        if (!nuevos.contains(it.key()))
+    const std::vector<Fila> viejas = Ordenadas(antes);
+    const std::vector<Fila> nuevas = Ordenadas(plan.filas);
+    // One walk over both sorted lists, a pair at a time.
+    size_t v = 0, n = 0;
+    while (v < viejas.size() || n < nuevas.size()) {
+        if (n == nuevas.size() || (v < viejas.size() && viejas[v].Llave() < nuevas[n].Llave())) {
+            ++r.paresGuardados;
             ++r.serviciosRetirados;
+            v = FinDePar(viejas, v);
+        } else if (v == viejas.size() || nuevas[n].Llave() < viejas[v].Llave()) {
+            ++r.serviciosNuevos;
+            n = FinDePar(nuevas, n);
+        } else {
+            const size_t finV = FinDePar(viejas, v), finN = FinDePar(nuevas, n);
+            const bool igual =
+                std::equal(viejas.begin() + v, viejas.begin() + finV, nuevas.begin() + n,
+                           nuevas.begin() + finN,
+                           [](const Fila& a, const Fila& b) { return a.Todo() == b.Todo(); });
+            ++r.paresGuardados;
+            ++(igual ? r.serviciosSinCambio : r.serviciosCambiados);
+            v = finV;
+            n = finN;
+        }
+    }
 
     r.productosNuevos = static_cast<int>(plan.nuevos.size());
     for (const corvanta::DatosProducto& p : plan.existentes) {
@@ -64,24 +126,7 @@ ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const Pla
         else
             ++r.productosCambiados;
     }
-
-    // Each (key, description) is looked up once in a set: linear in the rows.
-    QHash<QString, size_t> posicion;
-    QSet<std::pair<QString, QString>> vistas;
-    for (const FilaServicio& f : plan.filas) {
-        if (vistas.contains({f.Producto, f.Descripcion}))
-            continue;
-        vistas.insert({f.Producto, f.Descripcion});
-        auto it = posicion.constFind(f.Producto);
-        if (it == posicion.cend()) {
-            it = posicion.insert(f.Producto, r.clavesCompartidas.size());
-            r.clavesCompartidas.push_back({f.Producto, {}, 0});
-        }
-        ResumenDescarga::ClaveCompartida& c = r.clavesCompartidas[*it];
-        if (++c.total <= kMaxDescripciones)
-            c.descripciones.append(f.Descripcion);
-    }
-    std::erase_if(r.clavesCompartidas, [](const auto& c) { return c.total < 2; });
+    r.clavesCompartidas = Compartidas(plan.filas);
     return r;
 }
 

@@ -107,17 +107,22 @@ std::unique_ptr<EscritorLotes> Connection::Lotes() {
     return std::make_unique<LotesSqlite>(*this);
 }
 
+void Connection::InsertaLote(const QString& tabla, const QStringList& columnas, size_t filas,
+                             const FilaDeLote& fila) {
+    if (filas > 0)
+        Lotes()->Inserta(tabla, columnas, filas, fila);
+}
+
 void Connection::InsertaLote(const QString& tabla, const QStringList& columnas,
                              const std::vector<QVariantList>& filas) {
-    if (!filas.empty())
-        Lotes()->Inserta(tabla, columnas, filas);
+    InsertaLote(tabla, columnas, filas.size(),
+                [&](size_t i, QVariantList& fila) { fila = filas[i]; });
 }
 
 void Connection::ActualizaLote(const QString& tabla, const QString& columnaClave,
-                               const QStringList& columnas,
-                               const std::vector<QVariantList>& filas) {
-    if (!filas.empty())
-        Lotes()->Actualiza(tabla, columnaClave, columnas, filas);
+                               const QStringList& columnas, size_t filas, const FilaDeLote& fila) {
+    if (filas > 0)
+        Lotes()->Actualiza(tabla, columnaClave, columnas, filas, fila);
 }
 
 } // namespace corvanta

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/Dialecto.h"
+#include "runtime/EscritorLotes.h"
 #include "runtime/Recordset.h"
 
 #include <QSqlDatabase>
@@ -35,13 +36,16 @@ public:
     // Rows written by the last INSERT, UPDATE or DELETE.
     int FilasAfectadas() const { return mFilasAfectadas; }
 
-    // Set-wise writes for the suite's library code (see EscritorLotes).
+    // Set-wise writes for the suite's library code (see EscritorLotes); the rows are made
+    // one at a time by fila, or given all at once.
+    void InsertaLote(const QString& tabla, const QStringList& columnas, size_t filas,
+                     const FilaDeLote& fila);
     void InsertaLote(const QString& tabla, const QStringList& columnas,
                      const std::vector<QVariantList>& filas);
     // Updates the rows of tabla whose columnaClave equals each row's first value, setting
     // columnas (in order) to the row's other values.
     void ActualizaLote(const QString& tabla, const QString& columnaClave,
-                       const QStringList& columnas, const std::vector<QVariantList>& filas);
+                       const QStringList& columnas, size_t filas, const FilaDeLote& fila);
     // Statements sent to the engine since the connection opened (for measurements).
     qint64 Sentencias() const { return mSentencias; }
 

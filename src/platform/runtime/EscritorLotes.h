@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
-#include <vector>
+#include <functional>
 
 struct sqlite3;
 
@@ -11,18 +11,22 @@ namespace corvanta {
 
 class Connection;
 
+// Row i of a batch, written into fila (which comes empty): rows are made one at a time as
+// they are sent, never all at once.
+using FilaDeLote = std::function<void(size_t i, QVariantList& fila)>;
+
 // How a connection writes many rows at once. Values are bound (or sent in the engine's own
 // bulk format), never pasted into statement text; the number of statements grows with the
 // number of batches, not of rows. Every row has one value per column.
 class EscritorLotes {
 public:
     virtual ~EscritorLotes() = default;
-    virtual void Inserta(const QString& tabla, const QStringList& columnas,
-                         const std::vector<QVariantList>& filas) = 0;
+    virtual void Inserta(const QString& tabla, const QStringList& columnas, size_t filas,
+                         const FilaDeLote& fila) = 0;
     // Sets columnas (in order) to each row's values after the first, on the rows of tabla
     // whose columnaClave equals the row's first value.
     virtual void Actualiza(const QString& tabla, const QString& columnaClave,
-                           const QStringList& columnas, const std::vector<QVariantList>& filas) = 0;
+                           const QStringList& columnas, size_t filas, const FilaDeLote& fila) = 0;
 
 protected:
     // The names, each checked as an identifier, joined by commas.
@@ -34,14 +38,14 @@ protected:
 class LotesSqlite : public EscritorLotes {
 public:
     explicit LotesSqlite(Connection& cnn);
-    void Inserta(const QString& tabla, const QStringList& columnas,
-                 const std::vector<QVariantList>& filas) override;
+    void Inserta(const QString& tabla, const QStringList& columnas, size_t filas,
+                 const FilaDeLote& fila) override;
     void Actualiza(const QString& tabla, const QString& columnaClave, const QStringList& columnas,
-                   const std::vector<QVariantList>& filas) override;
+                   size_t filas, const FilaDeLote& fila) override;
 
 private:
-    void Escribe(const QString& antes, const QString& despues, qsizetype columnas,
-                 const std::vector<QVariantList>& filas);
+    void Escribe(const QString& antes, const QString& despues, qsizetype columnas, size_t filas,
+                 const FilaDeLote& fila);
     [[noreturn]] void Falla() const;
 
     Connection& mCnn;
@@ -52,10 +56,10 @@ private:
 class LotesPostgreSql : public EscritorLotes {
 public:
     explicit LotesPostgreSql(Connection& cnn) : mCnn(cnn) {}
-    void Inserta(const QString& tabla, const QStringList& columnas,
-                 const std::vector<QVariantList>& filas) override;
+    void Inserta(const QString& tabla, const QStringList& columnas, size_t filas,
+                 const FilaDeLote& fila) override;
     void Actualiza(const QString& tabla, const QString& columnaClave, const QStringList& columnas,
-                   const std::vector<QVariantList>& filas) override;
+                   size_t filas, const FilaDeLote& fila) override;
 
 private:
     Connection& mCnn;

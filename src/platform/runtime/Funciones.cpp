@@ -91,6 +91,8 @@ bool Funciones::LlenaLista(Recordset rs, ListaReporte& lista) {
             filas.append(std::move(fila));
             marcas.append(marca);
         }
+        // The rows are texts now: a list of 100,000 need not be held twice while it is shown.
+        rs = Recordset();
         lista.Reemplaza(encabezados, filas, marcas);
         return true;
     } catch (const Error& e) {

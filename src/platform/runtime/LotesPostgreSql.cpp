@@ -60,8 +60,8 @@ QString ErrorPq(const PGresult* resultado, PGconn* pq) {
 
 // COPY ... FROM STDIN: the rows go in blocks of about half a megabyte and the server answers
 // once, at the end.
-void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
-                              const std::vector<QVariantList>& filas) {
+void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas, size_t filas,
+                              const FilaDeLote& fila) {
     PGconn* pq = mCnn.EnlacePq();
     if (!pq)
         throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión"));
@@ -84,11 +84,14 @@ void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
             enviado = PQputCopyData(pq, bloque.constData(), static_cast<int>(bloque.size())) == 1;
         bloque.clear();
     };
-    for (const QVariantList& fila : filas) {
-        for (qsizetype i = 0; i < fila.size(); ++i) {
+    QVariantList valores;
+    for (size_t f = 0; f < filas; ++f) {
+        valores.clear();
+        fila(f, valores);
+        for (qsizetype i = 0; i < valores.size(); ++i) {
             if (i > 0)
                 bloque += '\t';
-            AgregaValorCopia(bloque, fila.at(i), EsNulo(fila.at(i)));
+            AgregaValorCopia(bloque, valores.at(i), EsNulo(valores.at(i)));
         }
         bloque += '\n';
         if (bloque.size() > (1 << 19))
@@ -110,8 +113,7 @@ void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
 
 // The rows go by COPY into a table of this transaction, then one UPDATE joins it.
 void LotesPostgreSql::Actualiza(const QString& tabla, const QString& columnaClave,
-                                const QStringList& columnas,
-                                const std::vector<QVariantList>& filas) {
+                                const QStringList& columnas, size_t filas, const FilaDeLote& fila) {
     QStringList asignaciones;
     for (const QString& c : columnas)
         asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
@@ -119,7 +121,7 @@ void LotesPostgreSql::Actualiza(const QString& tabla, const QString& columnaClav
     mCnn.EjecutaControl(
         QStringLiteral("CREATE TEMP TABLE lote ON COMMIT DROP AS SELECT %1 FROM %2 WITH NO DATA")
             .arg(ListaColumnas(todas), Identificador(tabla)));
-    Inserta(QStringLiteral("lote"), todas, filas);
+    Inserta(QStringLiteral("lote"), todas, filas, fila);
     mCnn.EjecutaControl(QStringLiteral("UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
                             .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
                                  Identificador(columnaClave)));

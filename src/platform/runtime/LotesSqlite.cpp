@@ -29,9 +29,10 @@ void Liga(sqlite3_stmt* sentencia, int indice, const QVariant& valor, bool nulo)
     default:
         break;
     }
-    const QString texto = valor.toString();
-    sqlite3_bind_text16(sentencia, indice, texto.utf16(), static_cast<int>(texto.size() * 2),
-                        SQLITE_TRANSIENT);
+    // UTF-8, the file's own encoding: SQLite need not convert it again.
+    const QByteArray texto = valor.toString().toUtf8();
+    sqlite3_bind_text(sentencia, indice, texto.constData(), static_cast<int>(texto.size()),
+                      SQLITE_TRANSIENT);
 }
 
 } // namespace
@@ -53,15 +54,15 @@ LotesSqlite::LotesSqlite(Connection& cnn) : mCnn(cnn) {
     mBase = *static_cast<sqlite3* const*>(manejador.constData());
 }
 
-void LotesSqlite::Inserta(const QString& tabla, const QStringList& columnas,
-                          const std::vector<QVariantList>& filas) {
+void LotesSqlite::Inserta(const QString& tabla, const QStringList& columnas, size_t filas,
+                          const FilaDeLote& fila) {
     Escribe(QStringLiteral("INSERT INTO %1 (%2) VALUES ")
                 .arg(Identificador(tabla), ListaColumnas(columnas)),
-            QString(), columnas.size(), filas);
+            QString(), columnas.size(), filas, fila);
 }
 
 void LotesSqlite::Actualiza(const QString& tabla, const QString& columnaClave,
-                            const QStringList& columnas, const std::vector<QVariantList>& filas) {
+                            const QStringList& columnas, size_t filas, const FilaDeLote& fila) {
     QStringList asignaciones;
     for (const QString& c : columnas)
         asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
@@ -70,7 +71,7 @@ void LotesSqlite::Actualiza(const QString& tabla, const QString& columnaClave,
             QStringLiteral(") UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
                 .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
                      Identificador(columnaClave)),
-            todas.size(), filas);
+            todas.size(), filas, fila);
 }
 
 // antes + "(?, …), (?, …)…" + despues, for each batch of filas, in statements of at most 999
@@ -78,11 +79,11 @@ void LotesSqlite::Actualiza(const QString& tabla, const QString& columnaClave,
 // names each placeholder, which makes preparing a statement cost the square of its
 // parameters.)
 void LotesSqlite::Escribe(const QString& antes, const QString& despues, qsizetype columnas,
-                          const std::vector<QVariantList>& filas) {
+                          size_t filas, const FilaDeLote& fila) {
     const size_t porLote = static_cast<size_t>(std::max<qsizetype>(1, 999 / columnas));
-    const QString fila = QStringLiteral("(") +
-                         QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
-                         QStringLiteral(")");
+    const QString marcas = QStringLiteral("(") +
+                           QStringList(columnas, QStringLiteral("?")).join(QStringLiteral(", ")) +
+                           QStringLiteral(")");
     sqlite3_stmt* sentencia = nullptr;
     size_t preparadaPara = 0;
     auto termina = [&] {
@@ -90,24 +91,28 @@ void LotesSqlite::Escribe(const QString& antes, const QString& despues, qsizetyp
         sentencia = nullptr;
     };
     try {
-        for (size_t inicio = 0; inicio < filas.size(); inicio += porLote) {
-            const size_t cuantas = std::min(porLote, filas.size() - inicio);
+        QVariantList valores;
+        for (size_t inicio = 0; inicio < filas; inicio += porLote) {
+            const size_t cuantas = std::min(porLote, filas - inicio);
             if (cuantas != preparadaPara) {
                 termina();
-                const QByteArray sql =
-                    (antes +
-                     QStringList(static_cast<qsizetype>(cuantas), fila).join(QStringLiteral(", ")) +
-                     despues)
-                        .toUtf8();
+                const QByteArray sql = (antes +
+                                        QStringList(static_cast<qsizetype>(cuantas), marcas)
+                                            .join(QStringLiteral(", ")) +
+                                        despues)
+                                           .toUtf8();
                 if (sqlite3_prepare_v2(mBase, sql.constData(), static_cast<int>(sql.size()),
                                        &sentencia, nullptr) != SQLITE_OK)
                     Falla();
                 preparadaPara = cuantas;
             }
             int indice = 1;
-            for (size_t i = inicio; i < inicio + cuantas; ++i)
-                for (const QVariant& valor : filas[i])
+            for (size_t i = inicio; i < inicio + cuantas; ++i) {
+                valores.clear();
+                fila(i, valores);
+                for (const QVariant& valor : std::as_const(valores))
                     Liga(sentencia, indice++, valor, EsNulo(valor));
+            }
             ++mCnn.mSentencias;
             if (sqlite3_step(sentencia) != SQLITE_DONE)
                 Falla();

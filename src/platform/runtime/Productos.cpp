@@ -169,25 +169,20 @@ void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
     const QString fecha = Texto(cnn.Execute(SentenciaFechaServidor(cnn.motor())).Fields(0));
     const QString operador = Sesion::Operador();
 
-    std::vector<QVariantList> filas;
-    filas.reserve(nuevos.size());
-    for (const DatosProducto& d : nuevos)
-        filas.push_back(Fila(d, {operador, fecha, operador, fecha}));
     cnn.InsertaLote(QStringLiteral("Producto"),
                     QStringList{QStringLiteral("Pr_Cve_Producto")} + Columnas() +
                         QStringList{QStringLiteral("Oper_Alta"), QStringLiteral("Fecha_Alta"),
                                     QStringLiteral("Oper_Ult_Modif"),
                                     QStringLiteral("Fecha_Ult_Modif")},
-                    filas);
-
-    filas.clear();
-    filas.reserve(existentes.size());
-    for (const DatosProducto& d : existentes)
-        filas.push_back(Fila(d, {operador, fecha}));
+                    nuevos.size(), [&](size_t i, QVariantList& fila) {
+                        fila = Fila(nuevos[i], {operador, fecha, operador, fecha});
+                    });
     cnn.ActualizaLote(QStringLiteral("Producto"), QStringLiteral("Pr_Cve_Producto"),
                       Columnas() + QStringList{QStringLiteral("Oper_Ult_Modif"),
                                                QStringLiteral("Fecha_Ult_Modif")},
-                      filas);
+                      existentes.size(), [&](size_t i, QVariantList& fila) {
+                          fila = Fila(existentes[i], {operador, fecha});
+                      });
 }
 
 bool Productos::MismoContenido(const DatosProducto& g, const DatosProducto& n) {
