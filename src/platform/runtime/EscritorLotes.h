@@ -32,6 +32,8 @@ protected:
     // The names, each checked as an identifier, joined by commas.
     static QString ListaColumnas(const QStringList& columnas);
     static bool EsNulo(const QVariant& valor);
+    // "a = lote.a, b = lote.b": the columns set from a table or list named lote.
+    static QString AsignacionesDeLote(const QStringList& columnas);
 };
 
 // Multi-row statements through SQLite's own API on the driver's connection.

@@ -114,17 +114,14 @@ void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
 // The rows go by COPY into a table of this transaction, then one UPDATE joins it.
 void LotesPostgreSql::Actualiza(const QString& tabla, const QString& columnaClave,
                                 const QStringList& columnas, size_t filas, const FilaDeLote& fila) {
-    QStringList asignaciones;
-    for (const QString& c : columnas)
-        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
     const QStringList todas = QStringList{columnaClave} + columnas;
     mCnn.EjecutaControl(
         QStringLiteral("CREATE TEMP TABLE lote ON COMMIT DROP AS SELECT %1 FROM %2 WITH NO DATA")
             .arg(ListaColumnas(todas), Identificador(tabla)));
     Inserta(QStringLiteral("lote"), todas, filas, fila);
-    mCnn.EjecutaControl(QStringLiteral("UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
-                            .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
-                                 Identificador(columnaClave)));
+    mCnn.EjecutaControl(
+        QStringLiteral("UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
+            .arg(Identificador(tabla), AsignacionesDeLote(columnas), Identificador(columnaClave)));
     mCnn.EjecutaControl(QStringLiteral("DROP TABLE lote"));
 }
 

@@ -37,16 +37,6 @@ void Liga(sqlite3_stmt* sentencia, int indice, const QVariant& valor, bool nulo)
 
 } // namespace
 
-QString EscritorLotes::ListaColumnas(const QStringList& columnas) {
-    for (const QString& c : columnas)
-        Identificador(c);
-    return columnas.join(QStringLiteral(", "));
-}
-
-bool EscritorLotes::EsNulo(const QVariant& valor) {
-    return valor.isNull() || (valor.typeId() == QMetaType::QString && valor.toString().isNull());
-}
-
 LotesSqlite::LotesSqlite(Connection& cnn) : mCnn(cnn) {
     const QVariant manejador = cnn.mBase.driver()->handle();
     if (qstrcmp(manejador.typeName(), "sqlite3*") != 0)
@@ -63,15 +53,12 @@ void LotesSqlite::Inserta(const QString& tabla, const QStringList& columnas, siz
 
 void LotesSqlite::Actualiza(const QString& tabla, const QString& columnaClave,
                             const QStringList& columnas, size_t filas, const FilaDeLote& fila) {
-    QStringList asignaciones;
-    for (const QString& c : columnas)
-        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
     const QStringList todas = QStringList{columnaClave} + columnas;
-    Escribe(QStringLiteral("WITH lote(%1) AS (VALUES ").arg(ListaColumnas(todas)),
-            QStringLiteral(") UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
-                .arg(Identificador(tabla), asignaciones.join(QStringLiteral(", ")),
-                     Identificador(columnaClave)),
-            todas.size(), filas, fila);
+    Escribe(
+        QStringLiteral("WITH lote(%1) AS (VALUES ").arg(ListaColumnas(todas)),
+        QStringLiteral(") UPDATE %1 SET %2 FROM lote WHERE %1.%3 = lote.%3")
+            .arg(Identificador(tabla), AsignacionesDeLote(columnas), Identificador(columnaClave)),
+        todas.size(), filas, fila);
 }
 
 // antes + "(?, …), (?, …)…" + despues, for each batch of filas, in statements of at most 999

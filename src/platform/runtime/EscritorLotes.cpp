@@ -1,0 +1,24 @@
+#include "runtime/EscritorLotes.h"
+
+#include "runtime/Dialecto.h"
+
+namespace corvanta {
+
+QString EscritorLotes::ListaColumnas(const QStringList& columnas) {
+    for (const QString& c : columnas)
+        Identificador(c);
+    return columnas.join(QStringLiteral(", "));
+}
+
+QString EscritorLotes::AsignacionesDeLote(const QStringList& columnas) {
+    QStringList asignaciones;
+    for (const QString& c : columnas)
+        asignaciones.append(QStringLiteral("%1 = lote.%1").arg(Identificador(c)));
+    return asignaciones.join(QStringLiteral(", "));
+}
+
+bool EscritorLotes::EsNulo(const QVariant& valor) {
+    return valor.isNull() || (valor.typeId() == QMetaType::QString && valor.toString().isNull());
+}
+
+} // namespace corvanta
