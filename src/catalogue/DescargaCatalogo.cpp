@@ -1,6 +1,7 @@
 #include "catalogue/ResumenDescarga.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
+#include "data/Historial.h"
 #include "forms/PunteroRaton.h"
 #include "runtime/Error.h"
 #include "runtime/Productos.h"
@@ -11,30 +12,11 @@ using namespace corvanta;
 
 namespace kd562 {
 
-namespace {
-
-// The catalogue as stored, for the summary of what the download changes.
-std::vector<FilaServicio> LeeCatalogoGuardado() {
-    Recordset rs = EjecutaSQL(QStringLiteral("SELECT Psp_Cve_Producto, Psp_Monto, Psp_Descripcion, "
-                                             "Psp_Grupo, Psp_Observacion, Pr_Cve_Producto "
-                                             "FROM Pos_Servicio_Producto "));
-    std::vector<FilaServicio> filas;
-    filas.reserve(static_cast<size_t>(rs.RecordCount()));
-    for (; !rs.Eof(); rs.MoveNext()) {
-        const QVariant& monto = rs.Fields(1);
-        filas.push_back({Concatena(rs.Fields(0)), Concatena(rs.Fields(2)), Concatena(rs.Fields(3)),
-                         monto.isNull() ? qQNaN() : Doble(monto), Concatena(rs.Fields(4)),
-                         Concatena(rs.Fields(5))});
-    }
-    return filas;
-}
-
-} // namespace
-
 // "Configurar servicios": replaces the stored catalogue with the gateway's, ties every
 // service to a product, all in one transaction. The whole change is planned in memory first
 // and then written in a few set-wise statements: no other connection can see the order of
-// work inside the transaction, and a shop's server may be a network away.
+// work inside the transaction, and a shop's server may be a network away. The history keeps
+// every download and, from the account set-up on, every attempt that did not commit.
 void frmKD562::Controles_B1Click() {
     const QString sTitulo = QStringLiteral("Controles_B1Click()");
     if (sUrlWs == QString()) {
@@ -45,7 +27,16 @@ void frmKD562::Controles_B1Click() {
     }
     // Once the list was emptied on screen, every way out but success shows it as stored.
     bool bListaVaciada = false;
-    bFallaReportada = false;
+    bRegistraIntentos = false;
+    // A way out without a commit: recorded first (the transaction is over by now), then told.
+    auto Termina = [&](const QString& sResultado, const QString& sTexto, int iEstilo,
+                       const QString& sTituloMensaje, const QString& sModulo,
+                       const QString& sIdError = QString()) {
+        RegistraIntento(sResultado, sTexto);
+        gConexion->Mensaje(sTexto, iEstilo, sTituloMensaje, hWnd(), sModulo, sIdError);
+        if (bListaVaciada)
+            RecargaLista();
+    };
     try {
         Recordset rs = EjecutaSQL(QStringLiteral("SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont "
                                                  "FROM Pos_Servicio_Producto "));
@@ -68,26 +59,29 @@ void frmKD562::Controles_B1Click() {
             bListaVaciada = true;
         }
         rs.Close();
+        // From here on an attempt is recorded; a preview never is.
+        const bool bConHistorial = !bSimulacion && PreparaHistorial();
+        bRegistraIntentos = bConHistorial;
 
+        sFallaInicio.reset();
         if (!IniciaServicios()) {
-            if (!bFallaReportada)
+            if (sFallaInicio)
+                Termina(Resultado::Fallida, *sFallaInicio, Critico,
+                        QStringLiteral("IniciaServicios()"), QString());
+            else if (bListaVaciada)
+                Termina(QString(), sMensaje, Critico, sTitulo, Modulo);
+            else
                 gConexion->Mensaje(sMensaje, Critico, sTitulo, hWnd(), Modulo);
-            if (bListaVaciada)
-                RecargaLista();
             return;
         }
         Respuesta oRespuesta;
         if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
-            gConexion->Mensaje(oCliente->UltimoError(), Critico, sTitulo, hWnd(), Modulo);
-            if (bListaVaciada)
-                RecargaLista();
+            Termina(Resultado::Fallida, oCliente->UltimoError(), Critico, sTitulo, Modulo);
             return;
         }
         if (Concatena(oRespuesta.Item("code").Valor()) != QStringLiteral("200")) {
-            gConexion->Mensaje(Concatena(oRespuesta.Item("message").Valor()), Critico, sTitulo,
-                               hWnd(), Modulo);
-            if (bListaVaciada)
-                RecargaLista();
+            Termina(Resultado::Fallida, Concatena(oRespuesta.Item("message").Valor()), Critico,
+                    sTitulo, Modulo);
             return;
         }
 
@@ -102,7 +96,7 @@ void frmKD562::Controles_B1Click() {
 
         // Plan: every row the INSERTs would write, checked in reply order, then the mapping.
         tPlan = PlanDescarga();
-        std::vector<FilaServicio> antes = LeeCatalogoGuardado();
+        std::vector<FilaServicio> antes = LeeCatalogo();
         const qint32 iTotal = oRespuesta.Item("result").Count();
         // The count is the gateway's word: a list of empty elements under the size cap may
         // claim millions of rows, so room grows with the rows actually read past this much.
@@ -118,28 +112,24 @@ void frmKD562::Controles_B1Click() {
             tTransaccion.Deshace();
             // The mapping's own trap is reported here, once nothing is held any more.
             if (sFallaMapeo)
-                gConexion->Mensaje(*sFallaMapeo, Critico, QStringLiteral("AddProducto()"), hWnd(),
-                                   Modulo);
+                Termina(Resultado::Fallida, *sFallaMapeo, Critico, QStringLiteral("AddProducto()"),
+                        Modulo);
             else
-                gConexion->Mensaje(sMensaje, Critico, QStringLiteral("Corvanta"), hWnd(), Modulo);
-            if (bListaVaciada)
-                RecargaLista();
+                Termina(Resultado::Rechazada, sMensaje, Critico, QStringLiteral("Corvanta"),
+                        Modulo);
             return;
         }
-        const ResumenDescarga tResumen = ResumeDescarga(antes, tPlan);
+        CambiosDescarga tCambios;
+        const ResumenDescarga tResumen =
+            ResumeDescarga(antes, tPlan, bConHistorial ? &tCambios : nullptr);
         QStringList lineas = tResumen.Lineas();
-        // What was stored before served the plan and the summary only.
-        antes = {};
-        tPlan.leidos.clear();
         if (tResumen.RetiraDemasiado()) {
             if (bSimulacion) {
                 lineas.append(tResumen.LineaRetiro());
             } else if (bLimitaRetiros) {
                 PunteroRaton::Fija(PunteroNormal);
                 tTransaccion.Deshace();
-                gConexion->Mensaje(tResumen.LineaRetiro(), Exclamacion, sTitulo, hWnd(), Modulo);
-                if (bListaVaciada)
-                    RecargaLista();
+                Termina(Resultado::Rechazada, tResumen.LineaRetiro(), Exclamacion, sTitulo, Modulo);
                 return;
             }
         }
@@ -154,6 +144,13 @@ void frmKD562::Controles_B1Click() {
             InformaResumen(lineas);
             return;
         }
+
+        if (bConHistorial)
+            RegistraDescarga(sFecha, sOperador, tResumen, tCambios);
+        // What was stored before served the plan, the summary and the history only.
+        tCambios = CambiosDescarga();
+        antes = {};
+        tPlan.leidos.clear();
 
         // Apply: the DELETE, then the rows and the products in batches.
         EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
@@ -170,12 +167,16 @@ void frmKD562::Controles_B1Click() {
         PunteroRaton::Fija(PunteroNormal);
         CargaDatos();
         InformaResumen(lineas);
+    } catch (const ConfirmacionIncierta& e) {
+        // The link died with the COMMIT sent and the server could not say how it ended.
+        PunteroRaton::Fija(PunteroNormal);
+        Termina(Resultado::Desconocida,
+                QStringLiteral("No se sabe si la descarga se guardó: %1").arg(e.Descripcion()),
+                Critico, sTitulo, Modulo, QStringLiteral("ERR-ID:7500002"));
     } catch (const std::exception& e) {
         PunteroRaton::Fija(PunteroNormal);
-        gConexion->Mensaje(DescripcionDe(e), Critico, sTitulo, hWnd(), Modulo,
-                           QStringLiteral("ERR-ID:7500002"));
-        if (bListaVaciada)
-            RecargaLista();
+        Termina(Resultado::Fallida, DescripcionDe(e), Critico, sTitulo, Modulo,
+                QStringLiteral("ERR-ID:7500002"));
     }
 }
 

@@ -35,8 +35,8 @@ bool frmKD562::IniciaServicios() {
         rs.Close();
         return bResultado;
     } catch (const std::exception& e) {
-        bFallaReportada = true;
-        gConexion->Mensaje(DescripcionDe(e), Critico, QStringLiteral("IniciaServicios()"), hWnd());
+        // Reported by the caller, after it records the attempt.
+        sFallaInicio = DescripcionDe(e);
         return false;
     }
 }

@@ -1,5 +1,6 @@
 #include "catalogue/PlanDescarga.h"
 
+#include "component/Publico.h"
 #include "runtime/Error.h"
 #include "runtime/Valores.h"
 
@@ -40,6 +41,21 @@ FilaServicio LeeServicio(const corvanta::Respuesta& oElemento) {
     return fila;
 }
 
+std::vector<FilaServicio> LeeCatalogo() {
+    corvanta::Recordset rs = EjecutaSQL(QStringLiteral(
+        "SELECT Psp_Cve_Producto, Psp_Monto, Psp_Descripcion, Psp_Grupo, Psp_Observacion, "
+        "Pr_Cve_Producto, Psp_Tipo FROM Pos_Servicio_Producto "));
+    std::vector<FilaServicio> filas;
+    filas.reserve(static_cast<size_t>(rs.RecordCount()));
+    for (; !rs.Eof(); rs.MoveNext()) {
+        const QVariant& monto = rs.Fields(1);
+        filas.push_back({Concatena(rs.Fields(0)), Concatena(rs.Fields(2)), Concatena(rs.Fields(3)),
+                         monto.isNull() ? qQNaN() : corvanta::Doble(monto), Concatena(rs.Fields(4)),
+                         Concatena(rs.Fields(5)), Concatena(rs.Fields(6))});
+    }
+    return filas;
+}
+
 const QStringList& ColumnasServicio() {
     static const QStringList columnas = {
         QStringLiteral("Psp_Cve_Producto"), QStringLiteral("Psp_Descripcion"),
@@ -53,10 +69,8 @@ const QStringList& ColumnasServicio() {
 
 QVariantList ValoresServicio(const FilaServicio& fila, const QString& sFecha,
                              const QString& sOperador) {
-    return {fila.Clave,    fila.Descripcion, QStringLiteral("01"),
-            fila.Grupo,    fila.Monto,       fila.Observacion,
-            fila.Producto, sFecha,           sOperador,
-            sFecha,        sOperador};
+    return {fila.Clave,    fila.Descripcion, fila.Tipo, fila.Grupo, fila.Monto, fila.Observacion,
+            fila.Producto, sFecha,           sOperador, sFecha,     sOperador};
 }
 
 } // namespace kd562

@@ -9,6 +9,10 @@
 #include <QStringList>
 #include <vector>
 
+namespace corvanta {
+class Connection;
+}
+
 namespace kd562 {
 
 // One row of Pos_Servicio_Producto as a download writes it.
@@ -16,9 +20,11 @@ struct FilaServicio {
     QString Clave; // Psp_Cve_Producto
     QString Descripcion;
     QString Grupo;
-    double Monto = 0; // as the database keeps it
+    double Monto = 0; // as the database keeps it; NaN for a NULL
     QString Observacion;
     QString Producto; // Pr_Cve_Producto
+    QString Tipo = QStringLiteral("01");
+    // A text read from a NULL is a null QString, and is written back as NULL.
 };
 
 // What a download will write, built in memory before anything is written: the service rows
@@ -41,6 +47,17 @@ FilaServicio LeeServicio(const corvanta::Respuesta& oElemento);
 QVariantList ValoresServicio(const FilaServicio& fila, const QString& sFecha,
                              const QString& sOperador);
 const QStringList& ColumnasServicio();
+
+// Writes an entry's change rows: services as they were and as they are after it, products
+// likewise.
+void EscribeCambios(corvanta::Connection& cnn, qint64 numero,
+                    const std::vector<const FilaServicio*>& antes,
+                    const std::vector<const FilaServicio*>& despues,
+                    const std::vector<const corvanta::DatosProducto*>& productosAntes,
+                    const std::vector<const corvanta::DatosProducto*>& productosDespues);
+
+// The catalogue as stored: every row's content, NULLs kept (null texts, NaN amounts).
+std::vector<FilaServicio> LeeCatalogo();
 
 // The rows the list would show once the plan is written, in the list's order, read without
 // writing anything: the engine sorts the service keys as the list's ORDER BY would.

@@ -1,5 +1,7 @@
 #include "catalogue/ResumenDescarga.h"
 
+#include "catalogue/OrdenFilas.h"
+
 #include "runtime/Productos.h"
 
 #include <algorithm>
@@ -10,35 +12,6 @@
 namespace kd562 {
 
 namespace {
-
-// The amount as a pair's key: a NULL amount, which rows written by another program may hold
-// and which reads as NaN, is one value, as is zero whatever its sign.
-quint64 ClaveMonto(double monto) {
-    return std::isnan(monto) ? ~quint64(0) : std::bit_cast<quint64>(monto + 0.0);
-}
-
-// A row by its (service key, amount) pair, then by what it shows: the rows of one pair end
-// up together, as a sorted multiset. Sorting pointers costs a fraction of the memory of
-// hashing each pair's rows, and a catalogue may have 100,000 of them.
-struct Fila {
-    const FilaServicio* f;
-    quint64 monto;
-
-    auto Llave() const { return std::tie(f->Clave, monto); }
-    auto Todo() const {
-        return std::tie(f->Clave, monto, f->Descripcion, f->Grupo, f->Observacion, f->Producto);
-    }
-};
-
-std::vector<Fila> Ordenadas(const std::vector<FilaServicio>& filas) {
-    std::vector<Fila> orden;
-    orden.reserve(filas.size());
-    for (const FilaServicio& f : filas)
-        orden.push_back({&f, ClaveMonto(f.Monto)});
-    std::sort(orden.begin(), orden.end(),
-              [](const Fila& a, const Fila& b) { return a.Todo() < b.Todo(); });
-    return orden;
-}
 
 // The end of the run of rows of the same pair that starts at i.
 size_t FinDePar(const std::vector<Fila>& filas, size_t i) {
@@ -92,28 +65,45 @@ std::vector<ResumenDescarga::ClaveCompartida> Compartidas(const std::vector<Fila
 
 } // namespace
 
-ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan) {
+ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan,
+                               CambiosDescarga* cambios) {
     ResumenDescarga r;
     const std::vector<Fila> viejas = Ordenadas(antes);
     const std::vector<Fila> nuevas = Ordenadas(plan.filas);
+    auto anota = [&](std::vector<const FilaServicio*> CambiosDescarga::*lado,
+                     const std::vector<Fila>& filas, size_t desde, size_t hasta) {
+        if (cambios)
+            for (size_t i = desde; i < hasta; ++i)
+                ((*cambios).*lado).push_back(filas[i].f);
+    };
     // One walk over both sorted lists, a pair at a time.
     size_t v = 0, n = 0;
     while (v < viejas.size() || n < nuevas.size()) {
         if (n == nuevas.size() || (v < viejas.size() && viejas[v].Llave() < nuevas[n].Llave())) {
+            const size_t finV = FinDePar(viejas, v);
             ++r.paresGuardados;
             ++r.serviciosRetirados;
-            v = FinDePar(viejas, v);
+            anota(&CambiosDescarga::antes, viejas, v, finV);
+            v = finV;
         } else if (v == viejas.size() || nuevas[n].Llave() < viejas[v].Llave()) {
+            const size_t finN = FinDePar(nuevas, n);
             ++r.serviciosNuevos;
-            n = FinDePar(nuevas, n);
+            anota(&CambiosDescarga::despues, nuevas, n, finN);
+            n = finN;
         } else {
             const size_t finV = FinDePar(viejas, v), finN = FinDePar(nuevas, n);
-            const bool igual =
-                std::equal(viejas.begin() + v, viejas.begin() + finV, nuevas.begin() + n,
-                           nuevas.begin() + finN,
-                           [](const Fila& a, const Fila& b) { return a.Todo() == b.Todo(); });
+            auto iguales = [&](auto&& campos) {
+                return std::equal(viejas.begin() + v, viejas.begin() + finV, nuevas.begin() + n,
+                                  nuevas.begin() + finN, campos);
+            };
             ++r.paresGuardados;
-            ++(igual ? r.serviciosSinCambio : r.serviciosCambiados);
+            ++(iguales([](const Fila& a, const Fila& b) { return a.Muestra() == b.Muestra(); })
+                   ? r.serviciosSinCambio
+                   : r.serviciosCambiados);
+            if (!iguales([](const Fila& a, const Fila& b) { return a.Todo() == b.Todo(); })) {
+                anota(&CambiosDescarga::antes, viejas, v, finV);
+                anota(&CambiosDescarga::despues, nuevas, n, finN);
+            }
             v = finV;
             n = finN;
         }
@@ -121,10 +111,13 @@ ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const Pla
 
     r.productosNuevos = static_cast<int>(plan.nuevos.size());
     for (const corvanta::DatosProducto& p : plan.existentes) {
-        if (corvanta::Productos::MismoContenido(plan.leidos.value(p.Clave), p))
+        if (corvanta::Productos::MismoContenido(plan.leidos.value(p.Clave), p)) {
             ++r.productosSinCambio;
-        else
+        } else {
             ++r.productosCambiados;
+            if (cambios)
+                cambios->productos.push_back(&p);
+        }
     }
     r.clavesCompartidas = Compartidas(plan.filas);
     return r;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <vector>
 
 namespace kd562 {
@@ -34,13 +35,29 @@ struct ResumenDescarga {
     bool RetiraDemasiado() const {
         return paresGuardados > 0 && 2 * serviciosRetirados > paresGuardados;
     }
+    // Services new, retired, changed, unchanged; products new, changed, unchanged.
+    std::array<int, 7> Cuentas() const {
+        return {serviciosNuevos, serviciosRetirados, serviciosCambiados, serviciosSinCambio,
+                productosNuevos, productosCambiados, productosSinCambio};
+    }
     QString LineaServicios() const;
     QString LineaRetiro() const;
     // Every line, services first.
     QStringList Lineas() const;
 };
 
-// Compares the rows stored before with the planned ones.
-ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan);
+// What a download changes, for its history: every row of the pairs it retires or changes
+// (antes) and of those it adds or changes (despues), a pair being changed here when any of
+// its rows differs in anything it holds; and the stored products it changes. Pointers into
+// the rows and the plan compared.
+struct CambiosDescarga {
+    std::vector<const FilaServicio*> antes;
+    std::vector<const FilaServicio*> despues;
+    std::vector<const corvanta::DatosProducto*> productos;
+};
+
+// Compares the rows stored before with the planned ones; fills cambios when given.
+ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan,
+                               CambiosDescarga* cambios = nullptr);
 
 } // namespace kd562

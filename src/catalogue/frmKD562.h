@@ -1,12 +1,14 @@
 #pragma once
 
 #include "catalogue/PlanDescarga.h"
+#include "catalogue/ResumenDescarga.h"
 #include "controls/ColorQIX.h"
 #include "controls/Controles.h"
 #include "controls/Etiqueta.h"
 #include "controls/ImageList.h"
 #include "controls/ListView.h"
 #include "controls/TxtQIX.h"
+#include "data/Historial.h"
 #include "forms/PantallaSuite.h"
 #include "gateway/ClienteServicio.h"
 #include "gateway/ParametrosConsulta.h"
@@ -27,6 +29,12 @@ class frmKD562 : public corvanta::PantallaSuite {
     // Set by a host that downloads unattended: a reply that would retire more than half of
     // the stored services is refused before anything is written.
     Q_PROPERTY(bool LimitaRetiros MEMBER bLimitaRetiros)
+    // Where downloads are run from, for the history: "ventana" or "linea".
+    Q_PROPERTY(QString Origen MEMBER sOrigen)
+    // Days the history keeps (0: all); each download drops older entries.
+    Q_PROPERTY(int DiasHistorial MEMBER iDiasHistorial)
+    // Off only to measure what the history costs.
+    Q_PROPERTY(bool Historial MEMBER bHistorial)
 public:
     // The default instance; it lives as long as the component.
     static frmKD562& Instancia();
@@ -36,6 +44,11 @@ public:
     Q_INVOKABLE void Selecciona_LV(corvanta::ListView* LV, int iModoSeleccion = 0);
 
     void CargaDatos();
+    // Takes back the latest download not undone yet, after asking (question style 36);
+    // forzar: even when the catalogue or its products changed since.
+    Q_INVOKABLE void DeshazDescarga(bool forzar = false);
+    // The digest of the catalogue as stored, as the history keeps it for each entry.
+    Q_INVOKABLE QString HuellaCatalogoActual();
     // Gateway set-up and product mapping of the download; public so they can be driven
     // on their own.
     bool IniciaServicios();
@@ -57,12 +70,15 @@ public:
     std::unique_ptr<corvanta::ParametrosConsulta> oParametros;
     // The download being planned: rows, then products.
     PlanDescarga tPlan;
-    // Set by the trap of IniciaServicios: the failure was already reported.
-    bool bFallaReportada = false;
-    // Left by the trap of AddProducto, for the download to report once it rolled back.
+    // Left by the traps of IniciaServicios and AddProducto, for the download to report once
+    // it rolled back and recorded the attempt.
+    std::optional<QString> sFallaInicio;
     std::optional<QString> sFallaMapeo;
     bool bSimulacion = false;
     bool bLimitaRetiros = false;
+    QString sOrigen = QStringLiteral("ventana");
+    int iDiasHistorial = 90;
+    bool bHistorial = true;
 
 protected:
     void CreaControles(QWidget* ventana) override;
@@ -80,6 +96,18 @@ private:
     // The list as stored, after a download that emptied it on screen and then failed.
     void RecargaLista();
     void InformaResumen(const QStringList& lineas);
+    // A line for the user outside the message boxes (standard error on the command line).
+    void InformaAviso(const QString& texto);
+    // The history's tables, created when missing; false (told once) when they cannot be.
+    bool PreparaHistorial();
+    void RegistraDescarga(const QString& sFecha, const QString& sOperador,
+                          const ResumenDescarga& tResumen, const CambiosDescarga& tCambios);
+    // An attempt that ended without a commit; nothing when sResultado is empty or attempts
+    // are not recorded in this download.
+    void RegistraIntento(const QString& sResultado, const QString& sMensaje);
+    bool bRegistraIntentos = false;
+    // An entry of this terminal, dated sFecha.
+    EntradaHistorial Entrada(const QString& sFecha, const QString& sResultado) const;
     void Controles_B3Click();
     void Controles_Salir();
     void lvRegistros_ColumnClick(int columna);

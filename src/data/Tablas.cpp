@@ -1,5 +1,7 @@
 #include "data/Tablas.h"
 
+#include "data/Historial.h"
+
 #include "runtime/Connection.h"
 #include "runtime/Error.h"
 #include "runtime/TransaccionEnCurso.h"
@@ -97,7 +99,7 @@ QStringList DefinicionTablas(const corvanta::Connection& cnn) {
 
 void CreaTablas(corvanta::Connection& cnn) {
     corvanta::TransaccionEnCurso transaccion(cnn);
-    for (const QString& sentencia : DefinicionTablas(cnn))
+    for (const QString& sentencia : DefinicionTablas(cnn) + DefinicionHistorial(cnn))
         cnn.Execute(sentencia);
     transaccion.Confirma();
 }
@@ -105,7 +107,7 @@ void CreaTablas(corvanta::Connection& cnn) {
 QString ColumnaFaltante(corvanta::Connection& cnn) {
     // The columns are read from the definitions themselves, so the two cannot drift apart.
     static const QString crea = QStringLiteral("CREATE TABLE IF NOT EXISTS ");
-    for (const QString& sentencia : DefinicionTablas(cnn)) {
+    for (const QString& sentencia : DefinicionTablas(cnn) + DefinicionHistorial(cnn)) {
         if (!sentencia.startsWith(crea))
             continue;
         const qsizetype abre = sentencia.indexOf(QLatin1Char('('));

@@ -1,6 +1,10 @@
 #include "host/Anfitrion.h"
 
+#include "data/Historial.h"
+#include "host/Salida.h"
+#include "runtime/Connection.h"
 #include "runtime/Error.h"
+#include "runtime/Sesion.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -36,6 +40,12 @@ void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
         statusBar()->addWidget(mLineaEstado, 1);
     }
     mLineaEstado->setText(mEstado);
+    if (!mUltimaDescarga) {
+        mUltimaDescarga = new QLabel(this);
+        mUltimaDescarga->setObjectName(QStringLiteral("ultimaDescarga"));
+        statusBar()->addPermanentWidget(mUltimaDescarga);
+    }
+    MuestraUltimaDescarga();
 }
 
 void Anfitrion::MuestraResumen(const QStringList& lineas) {
@@ -43,7 +53,32 @@ void Anfitrion::MuestraResumen(const QStringList& lineas) {
     if (!lineas.isEmpty() && mLineaEstado) {
         mEstado = lineas.first();
         mLineaEstado->setText(mEstado);
+        mLineaEstado->setToolTip(lineas.join(QLatin1Char('\n')));
     }
+    MuestraUltimaDescarga();
+}
+
+void Anfitrion::MuestraAviso(const QString& texto) {
+    Aviso(texto);
+}
+
+QString Anfitrion::UltimaDescarga() const {
+    try {
+        corvanta::Connection& cnn = corvanta::Sesion::Conexion();
+        if (!kd562::ExisteHistorial(cnn))
+            return QString();
+        const std::optional<kd562::EntradaHistorial> ultima = kd562::UltimaDescarga(cnn);
+        return ultima
+                   ? QStringLiteral("Última descarga: %1 (%2)").arg(ultima->fecha, ultima->operador)
+                   : QString();
+    } catch (const std::exception&) {
+        return QString();
+    }
+}
+
+void Anfitrion::MuestraUltimaDescarga() {
+    if (mUltimaDescarga)
+        mUltimaDescarga->setText(UltimaDescarga());
 }
 
 void Anfitrion::closeEvent(QCloseEvent* evento) {

@@ -23,7 +23,12 @@ public:
     QString Transaccion() const { return mTransaccion; }
     QString Estado() const { return mEstado; }
     // What the screen's last download changed: its first line goes to the status line.
+    // Its lines are the status line's tooltip.
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas);
+    // A line from the screen outside its message boxes: on standard error.
+    Q_INVOKABLE void MuestraAviso(const QString& texto);
+    // "Última descarga: FECHA (OPERADOR)" from the history; empty when it cannot be read.
+    QString UltimaDescarga() const;
     QStringList Resumen() const { return mResumen; }
     corvanta::PantallaSuite* Pantalla() const { return mPantalla.data(); }
 
@@ -36,6 +41,8 @@ private:
     QString mEstado;
     QStringList mResumen;
     QPointer<QLabel> mLineaEstado;
+    QPointer<QLabel> mUltimaDescarga;
+    void MuestraUltimaDescarga();
 };
 
 } // namespace kd562host

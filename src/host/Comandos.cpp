@@ -2,6 +2,7 @@
 
 #include "controls/Etiqueta.h"
 #include "controls/ListView.h"
+#include "data/Historial.h"
 #include "data/Tablas.h"
 #include "forms/CargaModulo.h"
 #include "host/Anfitrion.h"
@@ -9,10 +10,13 @@
 #include "host/Salida.h"
 #include "runtime/Error.h"
 #include "runtime/EscapaLinea.h"
+#include "runtime/Funciones.h"
 #include "runtime/MensajesConsola.h"
 #include "runtime/Sesion.h"
+#include "runtime/Valores.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
 #include <QTimer>
@@ -80,6 +84,13 @@ PantallaSuite* CreaPantalla(const Opciones& opciones, QObject* dueno) {
         qobject_cast<PantallaSuite*>(pantalla->property("GetPantalla").value<QObject*>());
     if (!screen)
         throw Error(QStringLiteral("El módulo KD562 no entregó su pantalla"));
+    // For the history: where it runs from and how long entries stay. KD562_BANCO_SIN_HISTORIAL
+    // turns the history off, only to measure what it costs.
+    screen->setProperty("Origen", opciones.comando == QStringLiteral("show")
+                                      ? QStringLiteral("ventana")
+                                      : QStringLiteral("linea"));
+    screen->setProperty("DiasHistorial", opciones.diasHistorial);
+    screen->setProperty("Historial", qEnvironmentVariableIsEmpty("KD562_BANCO_SIN_HISTORIAL"));
     return screen;
 }
 
@@ -150,6 +161,142 @@ int ComandoSync(const Opciones& opciones, QTextStream& salida) {
     std::fflush(stderr);
     ImprimeLista(pantalla, salida);
     anfitrion.close();
+    return resultado;
+}
+
+// The summary on standard error, then the list on standard output.
+void ImprimeResultado(const Anfitrion& anfitrion, PantallaSuite* pantalla, QTextStream& salida) {
+    for (const QString& linea : anfitrion.Resumen())
+        EscribeLinea(stderr, linea);
+    std::fflush(stderr);
+    ImprimeLista(pantalla, salida);
+}
+
+int ComandoUndo(const Opciones& opciones, QTextStream& salida) {
+    Connection& cnn = Sesion::Conexion();
+    if (!kd562::ExisteHistorial(cnn) || !kd562::UltimaPorDeshacer(cnn)) {
+        EscribeLinea(stderr, QStringLiteral("No hay descargas que deshacer"));
+        return Rechazado;
+    }
+    Anfitrion anfitrion;
+    PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
+    anfitrion.Abre(pantalla);
+    Consola().Reinicia();
+    QMetaObject::invokeMethod(pantalla, "DeshazDescarga", Qt::DirectConnection,
+                              Q_ARG(bool, opciones.forzar));
+    const int resultado = Resultado();
+    ImprimeResultado(anfitrion, pantalla, salida);
+    anfitrion.close();
+    return resultado;
+}
+
+QString Celda(const std::optional<std::array<int, 7>>& cuentas, size_t i) {
+    return cuentas ? QString::number((*cuentas)[i]) : QString();
+}
+
+int ComandoHistory(const Opciones& opciones, QTextStream& salida) {
+    Connection& cnn = Sesion::Conexion();
+    const bool existe = kd562::ExisteHistorial(cnn);
+    if (opciones.entrada > 0) {
+        if (!existe || !kd562::LeeEntrada(cnn, opciones.entrada)) {
+            EscribeLinea(
+                stderr,
+                QStringLiteral("No hay una entrada %1 en el historial").arg(opciones.entrada));
+            return Rechazado;
+        }
+        for (const QStringList& linea : kd562::LineasDeCambios(cnn, opciones.entrada)) {
+            QStringList celdas;
+            for (const QString& celda : linea)
+                celdas.append(EscapaLinea(celda));
+            salida << celdas.join(QLatin1Char('\t')) << '\n';
+        }
+        return Hecho;
+    }
+    salida << "Número\tFecha\tOperador\tTerminal\tOrigen\tResultado\tServicios nuevos\t"
+              "Servicios retirados\tServicios cambiados\tServicios sin cambio\tProductos "
+              "nuevos\tProductos cambiados\tProductos sin cambio\tMensaje\n";
+    if (!existe)
+        return Hecho;
+    for (const kd562::EntradaHistorial& e : kd562::LeeHistorial(cnn, opciones.limite)) {
+        QStringList celdas = {
+            QString::number(e.numero), e.fecha, e.operador, e.terminal, e.origen, e.resultado};
+        for (size_t i = 0; i < 7; ++i)
+            celdas.append(Celda(e.cuentas, i));
+        celdas.append(e.mensaje);
+        for (QString& celda : celdas)
+            celda = EscapaLinea(celda);
+        salida << celdas.join(QLatin1Char('\t')) << '\n';
+    }
+    return Hecho;
+}
+
+// "3 h 20 min" between two server dates.
+QString Edad(qint64 segundos) {
+    const qint64 minutos = std::max<qint64>(0, segundos) / 60;
+    return minutos >= 60 ? QStringLiteral("%1 h %2 min").arg(minutos / 60).arg(minutos % 60)
+                         : QStringLiteral("%1 min").arg(minutos);
+}
+
+int ComandoStatus(const Opciones& opciones, QTextStream& salida) {
+    Connection& cnn = Sesion::Conexion();
+    const std::optional<kd562::EntradaHistorial> ultima =
+        kd562::ExisteHistorial(cnn) ? kd562::UltimaConfirmada(cnn) : std::nullopt;
+    if (!ultima) {
+        salida << "Aún no hay historial de descargas\n";
+        return Rechazado;
+    }
+    const QDateTime ahora = Funciones().FechaServidor();
+    const auto edad = [&](const QString& fecha) {
+        return QDateTime::fromString(fecha, Qt::ISODate).secsTo(ahora);
+    };
+    // "Descarga 12 (deshecha después)" or "Deshacer 13 (de la descarga 12)".
+    QString cual = ultima->resultado == kd562::Resultado::Deshacer
+                       ? QStringLiteral("Deshacer %1 (de la descarga %2)")
+                             .arg(ultima->numero)
+                             .arg(ultima->deshace)
+                       : QStringLiteral("Descarga %1").arg(ultima->numero);
+    if (ultima->resultado == kd562::Resultado::Deshecha)
+        cual += QStringLiteral(" (deshecha después)");
+    salida << EscapaLinea(QStringLiteral("%1: %2, hace %3, por %4 en %5")
+                              .arg(cual, ultima->fecha, Edad(edad(ultima->fecha)), ultima->operador,
+                                   ultima->terminal))
+           << '\n';
+    if (ultima->cuentas) {
+        const auto& n = *ultima->cuentas;
+        salida << QStringLiteral("Servicios: %1 nuevos, %2 retirados, %3 cambiados, %4 sin "
+                                 "cambio\nProductos: %5 nuevos, %6 cambiados, %7 sin cambio\n")
+                      .arg(n[0])
+                      .arg(n[1])
+                      .arg(n[2])
+                      .arg(n[3])
+                      .arg(n[4])
+                      .arg(n[5])
+                      .arg(n[6]);
+    }
+    // The catalogue as that entry left it, or changed by hand since.
+    PantallaSuite* pantalla = CreaPantalla(opciones, qApp);
+    QString huella;
+    QMetaObject::invokeMethod(pantalla, "HuellaCatalogoActual", Qt::DirectConnection,
+                              Q_RETURN_ARG(QString, huella));
+    salida << (huella == ultima->huellaCatalogo
+                   ? QStringLiteral("El catálogo está como lo dejó la entrada %1\n")
+                   : QStringLiteral("El catálogo cambió después de la entrada %1\n"))
+                  .arg(ultima->numero);
+    int resultado = Hecho;
+    if (const auto intento = kd562::IntentoPosterior(cnn, ultima->numero)) {
+        salida << EscapaLinea(QStringLiteral("Después, %1 (%2): %3")
+                                  .arg(intento->fecha, intento->resultado, intento->mensaje))
+               << '\n';
+        resultado = Rechazado;
+    }
+    if (opciones.edadMaxima > 0) {
+        const std::optional<kd562::EntradaHistorial> descarga = kd562::UltimaDescarga(cnn);
+        if (!descarga || edad(descarga->fecha) > opciones.edadMaxima * 3600) {
+            salida << QStringLiteral("La última descarga tiene más de %1 h\n")
+                          .arg(opciones.edadMaxima);
+            resultado = Rechazado;
+        }
+    }
     return resultado;
 }
 
@@ -237,6 +384,12 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
             return ComandoSync(opciones, salida);
         if (opciones.comando == QStringLiteral("account"))
             return ComandoAccount(opciones, salida);
+        if (opciones.comando == QStringLiteral("history"))
+            return ComandoHistory(opciones, salida);
+        if (opciones.comando == QStringLiteral("status"))
+            return ComandoStatus(opciones, salida);
+        if (opciones.comando == QStringLiteral("undo"))
+            return ComandoUndo(opciones, salida);
         return ComandoShow(opciones);
     } catch (const std::exception& e) {
         Aviso(DescripcionDe(e));

@@ -60,6 +60,33 @@ const QList<DefinicionComando>& Comandos() {
                         "  --user USUARIO    usuario de la pasarela\n"
                         "  --password-stdin  lee la contraseña de un renglón de la entrada\n"
                         "                    estándar; nunca se acepta en la línea de órdenes\n")},
+        {QStringLiteral("history"),
+         {QStringLiteral("limit")},
+         QStringLiteral("history [--limit N] [N]"),
+         QStringLiteral("muestra el historial de descargas, o los cambios de una"),
+         QStringLiteral("Imprime las entradas del historial, la más reciente primero, separadas\n"
+                        "por tabuladores y con un renglón de encabezados; con N, los cambios de\n"
+                        "la entrada N: + agregado, - retirado, ~ cambiado (antes y después).\n"
+                        "  --limit N         cuántas entradas (20 si no se da)\n")},
+        {QStringLiteral("undo"),
+         {QStringLiteral("yes"), QStringLiteral("force")},
+         QStringLiteral("undo [--yes] [--force]"),
+         QStringLiteral("deshace la última descarga que no se ha deshecho"),
+         QStringLiteral(
+             "Deshace la última descarga que no se ha deshecho (otra vez, la anterior):\n"
+             "el catálogo vuelve a ser el de antes y los productos que cambió\n"
+             "recuperan sus valores; los que creó se quedan. Luego imprime la lista.\n"
+             "  --yes             responde Sí a la confirmación; sin ella, responde No\n"
+             "  --force           deshace aunque el catálogo o sus productos hayan\n"
+             "                    cambiado después de la descarga\n")},
+        {QStringLiteral("status"),
+         {QStringLiteral("max-age")},
+         QStringLiteral("status [--max-age HORAS]"),
+         QStringLiteral("dice cuándo fue la última descarga y si falló algo después"),
+         QStringLiteral("Imprime la última descarga o deshecha que se guardó y, si después\n"
+                        "falló un intento, cuándo y por qué. Estado 0 si lo último se guardó\n"
+                        "(y, con --max-age, si la última descarga tiene menos de HORAS).\n"
+                        "  --max-age HORAS   edad máxima de la última descarga\n")},
         {QStringLiteral("show"),
          {},
          QStringLiteral("show"),
@@ -105,6 +132,16 @@ QString MotivoDelAnalizador(const QCommandLineParser& analizador, const QStringL
     return QStringLiteral("Argumentos no válidos");
 }
 
+// A whole number above zero, or a refusal that names what was expected.
+qint64 Entero(const QString& texto, const QString& nombre) {
+    bool ok = false;
+    const qint64 numero = texto.toLongLong(&ok);
+    if (!ok || numero < 1)
+        throw Mal(
+            QStringLiteral("%1 espera un número entero mayor que cero: %2").arg(nombre, texto));
+    return numero;
+}
+
 QString Password() {
     return QStringLiteral("La contraseña no se acepta en la línea de órdenes: use "
                           "--password-stdin");
@@ -143,6 +180,14 @@ void LeeArchivo(const QString& ruta, Opciones& o) {
                                       .arg(ruta, regional));
         o.regional = regional;
     }
+    if (const QString dias = texto("historial_dias"); !dias.isEmpty()) {
+        bool ok = false;
+        o.diasHistorial = dias.toInt(&ok);
+        if (!ok || o.diasHistorial < 0)
+            throw corvanta::Error(QStringLiteral("Valor no válido en %1: historial_dias=%2 (se "
+                                                 "espera un número de días, 0 para no borrar)")
+                                      .arg(ruta, dias));
+    }
 }
 
 } // namespace
@@ -180,8 +225,9 @@ QString Uso(const QString& comando) {
                "  -v, --version             muestra la versión\n"
                "\n"
                "La base y el operador se leen de /etc/kd562.conf, luego de\n"
-               "~/.config/kd562/kd562.conf (claves db y operator) y al final de --db y\n"
-               "--operator; cada uno manda sobre el anterior. Sin ninguno, la base es\n"
+               "~/.config/kd562/kd562.conf (claves db, operator, locale e historial_dias) y\n"
+               "al final de --db y --operator; cada uno manda sobre el anterior. Sin ninguno, la "
+               "base es\n"
                "sqlite:corvanta.db en la carpeta actual. La contraseña de PostgreSQL se toma\n"
                "de PGPASSWORD o de ~/.pgpass.\n"
                "\n"
@@ -202,9 +248,10 @@ QStringList ArchivosConfiguracion() {
 Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos) {
     QCommandLineParser analizador;
     analizador.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QStringList conValor = {QStringLiteral("db"), QStringLiteral("operator"),
+    const QStringList conValor = {QStringLiteral("db"),      QStringLiteral("operator"),
                                   QStringLiteral("modules"), QStringLiteral("url"),
-                                  QStringLiteral("user")};
+                                  QStringLiteral("user"),    QStringLiteral("limit"),
+                                  QStringLiteral("max-age")};
     for (const QString& nombre : conValor)
         analizador.addOption({nombre, QString(), QStringLiteral("VALOR")});
     analizador.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
@@ -212,6 +259,7 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
     QStringList propias;
     for (const DefinicionComando& c : Comandos())
         propias += c.opciones;
+    propias.removeDuplicates();
     for (const QString& nombre : propias)
         if (!conValor.contains(nombre))
             analizador.addOption({nombre, QString()});
@@ -230,7 +278,8 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
         o.comando = posicionales.first();
         if (!BuscaComando(o.comando))
             throw Mal(QStringLiteral("Comando desconocido: %1").arg(o.comando));
-        const qsizetype admitidos = o.comando == QStringLiteral("help") ? 2 : 1;
+        const qsizetype admitidos =
+            o.comando == QStringLiteral("help") || o.comando == QStringLiteral("history") ? 2 : 1;
         if (posicionales.size() > admitidos)
             throw Mal(QStringLiteral("Argumento de más: %1").arg(posicionales.at(admitidos)));
     }
@@ -273,6 +322,20 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
     if (analizador.isSet(QStringLiteral("user")))
         o.usuario = analizador.value(QStringLiteral("user"));
     o.passwordStdin = analizador.isSet(QStringLiteral("password-stdin"));
+    o.forzar = analizador.isSet(QStringLiteral("force"));
+    if (analizador.isSet(QStringLiteral("limit")))
+        o.limite = static_cast<int>(std::min<qint64>(
+            Entero(analizador.value(QStringLiteral("limit")), QStringLiteral("--limit")),
+            1'000'000));
+    if (posicionales.size() > 1)
+        o.entrada = Entero(posicionales.at(1), QStringLiteral("El número de entrada"));
+    if (analizador.isSet(QStringLiteral("max-age"))) {
+        bool ok = false;
+        o.edadMaxima = analizador.value(QStringLiteral("max-age")).toDouble(&ok);
+        if (!ok || !(o.edadMaxima > 0))
+            throw Mal(QStringLiteral("--max-age espera un número de horas mayor que cero: %1")
+                          .arg(analizador.value(QStringLiteral("max-age"))));
+    }
     return o;
 }
 

@@ -18,7 +18,7 @@ struct Opciones {
     // Regional settings for every number the screen derives (locale= in the configuration
     // files); empty: the process's own.
     QString regional;
-    QString comando; // init, list, sync, account, show
+    QString comando; // init, list, sync, account, show, history, undo, status
     Accion accion = Accion::Comando;
     QString temaAyuda; // the command whose help was asked for; empty for the general one
     bool demo = false;
@@ -28,6 +28,11 @@ struct Opciones {
     std::optional<QString> url;
     std::optional<QString> usuario;
     bool passwordStdin = false;
+    int limite = 20;        // history --limit
+    qint64 entrada = 0;     // history N; 0: the list of entries
+    bool forzar = false;    // undo --force
+    double edadMaxima = 0;  // status --max-age, in hours; 0: none
+    int diasHistorial = 90; // historial_dias= in the configuration files; 0 keeps all
 };
 
 // A command line that cannot be understood; the caller adds the pointer to --help.

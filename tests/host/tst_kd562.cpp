@@ -1,5 +1,5 @@
-#include "BaseNueva.h"
 #include "BaseTemporal.h"
+#include "Kd562Prueba.h"
 #include "SimuladorPasarela.h"
 #include "component/Publico.h"
 #include "data/Tablas.h"
@@ -23,80 +23,10 @@
 
 using namespace corvanta;
 
-namespace {
-
-struct Corrida {
-    int salida = -1;
-    QString estandar;
-    QString errores;
-};
-
-// The program on a fresh database of its own, with configuration files of its own.
-class Kd562 {
-public:
-    Corrida Corre(QStringList argumentos, const QByteArray& entrada = {},
-                  const QString& db = QString(), const QStringList& variables = {}) {
-        return CorreSolo(QStringList{"--operator", "CAJA9", "--db", db.isEmpty() ? Db() : db} +
-                             argumentos,
-                         entrada, variables);
-    }
-    // Exactly these arguments.
-    Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {},
-                      const QStringList& variables = {}) {
-        QProcess proceso;
-        proceso.setWorkingDirectory(Carpeta());
-        // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
-        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-        entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mConfig.path());
-        entorno.insert(QStringLiteral("KD562_CONF_SISTEMA"), ConfSistema());
-        entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), mConfig.path());
-        for (const QString& v : variables)
-            entorno.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
-        proceso.setProcessEnvironment(entorno);
-        proceso.start(QStringLiteral(KD562_EXE), argumentos);
-        proceso.write(entrada);
-        proceso.closeWriteChannel();
-        proceso.waitForFinished(120000);
-        return {proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
-                QString::fromUtf8(proceso.readAllStandardOutput()),
-                QString::fromUtf8(proceso.readAllStandardError())};
-    }
-    QString Db() const { return mBase.Url(); }
-    QString Carpeta() const { return mBase.Carpeta(); }
-    QString ConfSistema() const { return mConfig.filePath(QStringLiteral("sistema.conf")); }
-    QString ConfUsuario() const { return mConfig.filePath(QStringLiteral("kd562/kd562.conf")); }
-    // Every row the query returns, one line each with its fields joined by '|'.
-    QString Volcado(const QString& sql) const {
-        QStringList filas;
-        auto cnn = Connection::Abre(Db());
-        for (Recordset rs = cnn->Execute(sql); !rs.Eof(); rs.MoveNext()) {
-            QStringList celdas;
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                celdas.append(Concatena(rs.Fields(i)));
-            filas.append(celdas.join(QLatin1Char('|')));
-        }
-        return filas.join(QLatin1Char('\n'));
-    }
-
-private:
-    QTemporaryDir mConfig;
-    prueba::BaseNueva mBase;
-};
-
-QJsonArray Catalogo(const char* json = R"([
-        {"PRODUCTO": "TEL100", "DESCRIPCION": "Televia", "GRUPO": "TAE", "MONTO": 100, "OBSERVACION": ""},
-        {"PRODUCTO": "LUZ", "DESCRIPCION": "Pago de luz", "GRUPO": "SERVICIOS", "MONTO": 0, "OBSERVACION": "Nota"}])") {
-    return QJsonDocument::fromJson(json).array();
-}
-
-void Escribe(const QString& ruta, const QString& texto) {
-    QDir().mkpath(QFileInfo(ruta).path());
-    QFile archivo(ruta);
-    QVERIFY(archivo.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    archivo.write(texto.toUtf8());
-}
-
-} // namespace
+using linea::Catalogo;
+using linea::Corrida;
+using linea::Escribe;
+using linea::Kd562;
 
 class TstKd562 : public QObject {
     Q_OBJECT

@@ -1,5 +1,7 @@
 #include "gateway/ClienteServicio.h"
 
+#include <QCryptographicHash>
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
@@ -95,6 +97,7 @@ bool ClienteServicio::Falla(const QString& motivo) {
 
 bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuesta& respuesta) {
     mUltimoError.clear();
+    mHuellaRespuesta.clear();
     IniciaRed();
 
     const QString texto = mURL.trimmed();
@@ -260,6 +263,8 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     if (!Respuesta::Lee(recepcion.cuerpo, respuesta, motivo)) {
         return Falla(motivo);
     }
+    mHuellaRespuesta = QString::fromLatin1(
+        QCryptographicHash::hash(recepcion.cuerpo, QCryptographicHash::Sha256).toHex());
     return true;
 }
 

@@ -23,6 +23,8 @@ public:
 
     // Why the last ConsultaProductos returned false; empty after a success.
     QString UltimoError() const { return mUltimoError; }
+    // SHA-256 (hex) of the reply body the last successful ConsultaProductos parsed.
+    QString HuellaRespuesta() const { return mHuellaRespuesta; }
 
     void setURL(const QString& url);
     void setServicio(const QString& servicio);
@@ -49,6 +51,7 @@ private:
     QString mUsuario;
     QString mPassword;
     QString mUltimoError;
+    QString mHuellaRespuesta;
     long mConexionMs;
     long mTotalMs;
 };

@@ -57,9 +57,19 @@ public:
     // writers longer than it reads.
     enum class Acceso { Escritura, Lectura };
     void BeginTrans(Acceso acceso = Acceso::Escritura);
+    // On PostgreSQL a COMMIT whose reply was lost is followed by asking the server, for up
+    // to esperaMs in all, how it ended: saved returns normally, not saved throws Error, and
+    // no answer throws ConfirmacionIncierta.
     void CommitTrans();
     void RollbackTrans();
     bool EnTransaccion() const { return mEnTransaccion; }
+
+    void setEsperaDesenlaceMs(int esperaMs) { mEsperaDesenlaceMs = esperaMs; }
+    // For tests: runs before the COMMIT is sent (false) and after, before its reply is read
+    // (true), so that a test can break the link there.
+    void setAlConfirmar(std::function<void(bool enviado)> accion) {
+        mAlConfirmar = std::move(accion);
+    }
 
     // Sees every statement that Execute runs, as the caller wrote it (for logs and tests).
     void setObservador(std::function<void(const QString&)> observador) {
@@ -80,6 +90,9 @@ private:
     void AseguraEnlace();
     class Error Falla(const QString& motivo) const;
     std::unique_ptr<class EscritorLotes> Lotes();
+    void ConfirmaPostgreSql();
+    enum class Desenlaces { Confirmada, Abortada, Desconocido };
+    Desenlaces Desenlace(const QString& transaccion);
     friend class LotesSqlite;
     friend class LotesPostgreSql;
 
@@ -92,6 +105,8 @@ private:
     std::function<void(const QString&)> mObservador;
     std::unordered_map<QString, std::unique_ptr<class QSqlQuery>> mPreparadas;
     int mFilasAfectadas = 0;
+    int mEsperaDesenlaceMs = 30000;
+    std::function<void(bool)> mAlConfirmar;
     qint64 mSentencias = 0;
 };
 

@@ -19,6 +19,13 @@ private:
     std::string mUtf8;
 };
 
+// A COMMIT was sent and the link died before its reply; the server could not tell, in the
+// time allowed, whether the transaction took effect.
+class ConfirmacionIncierta : public Error {
+public:
+    using Error::Error;
+};
+
 } // namespace corvanta
 
 namespace corvanta {

@@ -1,6 +1,7 @@
 #include "runtime/ErroresMotor.h"
 
 #include <QSqlError>
+#include <libpq-fe.h>
 
 namespace corvanta {
 
@@ -32,6 +33,14 @@ QString MensajeMotor(const QString& base, const QString& codigo) {
 QString MensajeDriver(const QSqlError& error) {
     return MensajeMotor(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
                         error.nativeErrorCode());
+}
+
+QString ErrorPq(const PGresult* resultado, PGconn* pq) {
+    const char* texto =
+        resultado ? PQresultErrorField(resultado, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
+    const char* codigo = resultado ? PQresultErrorField(resultado, PG_DIAG_SQLSTATE) : nullptr;
+    const QString base = QString::fromUtf8(texto ? texto : PQerrorMessage(pq)).trimmed();
+    return MensajeMotor(base, QString::fromLatin1(codigo ? codigo : ""));
 }
 
 } // namespace corvanta

@@ -3,6 +3,8 @@
 #include <QString>
 
 class QSqlError;
+struct pg_conn;
+struct pg_result;
 
 namespace corvanta {
 
@@ -11,5 +13,7 @@ namespace corvanta {
 QString PerdidaDeEnlace(const QString& motivo);
 QString MensajeMotor(const QString& base, const QString& codigo);
 QString MensajeDriver(const QSqlError& error);
+// libpq's error for a result (or, without one, the connection's last error).
+QString ErrorPq(const pg_result* resultado, pg_conn* pq);
 
 } // namespace corvanta

@@ -2,6 +2,8 @@
 
 #include "runtime/Dialecto.h"
 
+#include <cmath>
+
 namespace corvanta {
 
 QString EscritorLotes::ListaColumnas(const QStringList& columnas) {
@@ -18,6 +20,9 @@ QString EscritorLotes::AsignacionesDeLote(const QStringList& columnas) {
 }
 
 bool EscritorLotes::EsNulo(const QVariant& valor) {
+    // A number read from a NULL is NaN; no amount or price is ever NaN otherwise.
+    if (valor.typeId() == QMetaType::Double)
+        return std::isnan(valor.toDouble());
     return valor.isNull() || (valor.typeId() == QMetaType::QString && valor.toString().isNull());
 }
 

@@ -48,14 +48,6 @@ void AgregaValorCopia(QByteArray& linea, const QVariant& valor, bool nulo) {
     }
 }
 
-QString ErrorPq(const PGresult* resultado, PGconn* pq) {
-    const char* texto =
-        resultado ? PQresultErrorField(resultado, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
-    const char* codigo = resultado ? PQresultErrorField(resultado, PG_DIAG_SQLSTATE) : nullptr;
-    const QString base = QString::fromUtf8(texto ? texto : PQerrorMessage(pq)).trimmed();
-    return MensajeMotor(base, QString::fromLatin1(codigo ? codigo : ""));
-}
-
 } // namespace
 
 // COPY ... FROM STDIN: the rows go in blocks of about half a megabyte and the server answers

@@ -10,10 +10,7 @@
 
 namespace corvanta {
 
-namespace {
-
-// The columns a save writes besides the key, the operators and the dates, in this order.
-const QStringList& Columnas() {
+const QStringList& Productos::Columnas() {
     static const QStringList columnas = {
         QStringLiteral("Pr_Clave_Corta"), QStringLiteral("Pr_Texto1"),
         QStringLiteral("Pr_Descripcion"), QStringLiteral("Pr_Descripcion_Corta"),
@@ -25,18 +22,20 @@ const QStringList& Columnas() {
     return columnas;
 }
 
-QVariantList Valores(const DatosProducto& d) {
+QVariantList Productos::Valores(const DatosProducto& d) {
     return {d.ClaveCorta, d.Texto1, d.Descripcion, d.DescripcionCorta, d.Codigo1,
             d.Codigo2,    d.Monto,  d.Valor1,      d.Valor2,           d.Valor3,
             d.Valor4,     d.Grupo,  d.Unidad,      d.Impuesto};
 }
+
+namespace {
 
 // The key, the values a save writes, then the given operators and dates.
 QVariantList Fila(const DatosProducto& d, std::initializer_list<QString> finales) {
     QVariantList fila;
     fila.reserve(1 + 14 + static_cast<qsizetype>(finales.size()));
     fila.append(d.Clave);
-    fila.append(Valores(d));
+    fila.append(Productos::Valores(d));
     for (const QString& f : finales)
         fila.append(f);
     return fila;
@@ -139,25 +138,30 @@ QHash<QString, DatosProducto> Productos::Lee(const QStringList& claves) {
                     {lista});
     QHash<QString, DatosProducto> leidos;
     for (; !rs.Eof(); rs.MoveNext()) {
-        DatosProducto d;
-        d.Clave = TextoLeido(rs.Fields(0));
-        d.ClaveCorta = TextoLeido(rs.Fields(1));
-        d.Texto1 = TextoLeido(rs.Fields(2));
-        d.Descripcion = TextoLeido(rs.Fields(3));
-        d.DescripcionCorta = TextoLeido(rs.Fields(4));
-        d.Codigo1 = TextoLeido(rs.Fields(5));
-        d.Codigo2 = TextoLeido(rs.Fields(6));
-        d.Monto = NumeroLeido(rs.Fields(7));
-        d.Valor1 = NumeroLeido(rs.Fields(8));
-        d.Valor2 = NumeroLeido(rs.Fields(9));
-        d.Valor3 = NumeroLeido(rs.Fields(10));
-        d.Valor4 = NumeroLeido(rs.Fields(11));
-        d.Grupo = TextoLeido(rs.Fields(12));
-        d.Unidad = TextoLeido(rs.Fields(13));
-        d.Impuesto = NumeroLeido(rs.Fields(14));
+        DatosProducto d = DeFila(rs, 0);
         leidos.insert(d.Clave, d);
     }
     return leidos;
+}
+
+DatosProducto Productos::DeFila(const Recordset& rs, int primera) {
+    DatosProducto d;
+    d.Clave = TextoLeido(rs.Fields(primera));
+    d.ClaveCorta = TextoLeido(rs.Fields(primera + 1));
+    d.Texto1 = TextoLeido(rs.Fields(primera + 2));
+    d.Descripcion = TextoLeido(rs.Fields(primera + 3));
+    d.DescripcionCorta = TextoLeido(rs.Fields(primera + 4));
+    d.Codigo1 = TextoLeido(rs.Fields(primera + 5));
+    d.Codigo2 = TextoLeido(rs.Fields(primera + 6));
+    d.Monto = NumeroLeido(rs.Fields(primera + 7));
+    d.Valor1 = NumeroLeido(rs.Fields(primera + 8));
+    d.Valor2 = NumeroLeido(rs.Fields(primera + 9));
+    d.Valor3 = NumeroLeido(rs.Fields(primera + 10));
+    d.Valor4 = NumeroLeido(rs.Fields(primera + 11));
+    d.Grupo = TextoLeido(rs.Fields(primera + 12));
+    d.Unidad = TextoLeido(rs.Fields(primera + 13));
+    d.Impuesto = NumeroLeido(rs.Fields(primera + 14));
+    return d;
 }
 
 void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,

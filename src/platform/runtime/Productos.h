@@ -1,6 +1,7 @@
 #pragma once
 
 #include "runtime/DatosProducto.h"
+#include "runtime/Recordset.h"
 
 #include <QHash>
 #include <QString>
@@ -31,6 +32,13 @@ public:
     // True when a save would write nothing new into the stored product (dates and operators
     // aside); NULL and empty text differ.
     static bool MismoContenido(const DatosProducto& guardado, const DatosProducto& nuevo);
+
+    // The columns a save writes besides the key, the operators and the dates, in table order,
+    // and a product's values for them (a NULL number is NaN, which is written as NULL).
+    static const QStringList& Columnas();
+    static QVariantList Valores(const DatosProducto& datos);
+    // The product whose key and Columnas stand in the current row from field `primera` on.
+    static DatosProducto DeFila(const Recordset& rs, int primera);
 
 private:
     QString mMensajeError;

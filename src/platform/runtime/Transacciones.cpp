@@ -2,8 +2,13 @@
 #include "runtime/Error.h"
 #include "runtime/ErroresMotor.h"
 
+#include <QDeadlineTimer>
 #include <QLoggingCategory>
+#include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <libpq-fe.h>
 
 namespace corvanta {
 
@@ -35,14 +40,93 @@ void Connection::CommitTrans() {
         throw Error(QStringLiteral("No hay ninguna transacción abierta"));
     qCDebug(lcSql) << "COMMIT";
     if (mMotor == Motor::PostgreSql) {
-        // A failed COMMIT ends the transaction there: nothing is left to roll back.
-        mEnTransaccion = false;
-        EjecutaControl(QStringLiteral("COMMIT"));
+        ConfirmaPostgreSql();
         return;
     }
     if (!mBase.commit())
         throw Error(MensajeDriver(mBase.lastError()));
     mEnTransaccion = false;
+}
+
+// A failed COMMIT ends the transaction there: nothing is left to roll back. When the link
+// dies with the COMMIT sent, the server is asked how the transaction ended: its reply may
+// be what was lost, not the transaction.
+void Connection::ConfirmaPostgreSql() {
+    QSqlQuery consulta(mBase);
+    ++mSentencias;
+    if (!consulta.exec(QStringLiteral("SELECT txid_current()")) || !consulta.next())
+        throw Falla(MensajeDriver(consulta.lastError()));
+    const QString transaccion = consulta.value(0).toString();
+    consulta.finish();
+    mEnTransaccion = false;
+    PGconn* pq = EnlacePq();
+    if (!pq)
+        throw Error(QStringLiteral("El controlador de PostgreSQL no entregó su conexión"));
+    if (mAlConfirmar)
+        mAlConfirmar(false);
+    ++mSentencias;
+    QString motivo;
+    if (PQsendQuery(pq, "COMMIT") != 1) {
+        motivo = ErrorPq(nullptr, pq);
+    } else {
+        if (mAlConfirmar)
+            mAlConfirmar(true);
+        while (PGresult* resultado = PQgetResult(pq)) {
+            if (PQresultStatus(resultado) != PGRES_COMMAND_OK && motivo.isEmpty())
+                motivo = ErrorPq(resultado, pq);
+            PQclear(resultado);
+        }
+    }
+    if (motivo.isEmpty() && PQstatus(pq) == CONNECTION_OK)
+        return;
+    if (!EnlaceRoto())
+        throw Error(motivo);
+    switch (Desenlace(transaccion)) {
+    case Desenlaces::Confirmada:
+        return;
+    case Desenlaces::Abortada:
+        throw Error(PerdidaDeEnlace(motivo));
+    case Desenlaces::Desconocido:
+        break;
+    }
+    throw ConfirmacionIncierta(
+        QStringLiteral("se perdió la conexión con el servidor de base de datos después de pedir "
+                       "que se guardara, y en %1 s no pudo decir si se guardó (%2)")
+            .arg(mEsperaDesenlaceMs / 1000)
+            .arg(motivo));
+}
+
+Connection::Desenlaces Connection::Desenlace(const QString& transaccion) {
+    static const QRegularExpression numero(QStringLiteral("^[0-9]+$"));
+    if (!numero.match(transaccion).hasMatch())
+        return Desenlaces::Desconocido;
+    QDeadlineTimer limite(mEsperaDesenlaceMs);
+    for (;;) {
+        mPreparadas.clear();
+        mBase.close();
+        if (mBase.open()) {
+            try {
+                PreparaSesion();
+                QSqlQuery consulta(mBase);
+                if (consulta.exec(QStringLiteral("SELECT txid_status(%1)").arg(transaccion)) &&
+                    consulta.next()) {
+                    const QString estado = consulta.value(0).toString();
+                    if (estado == QStringLiteral("committed"))
+                        return Desenlaces::Confirmada;
+                    if (estado == QStringLiteral("aborted"))
+                        return Desenlaces::Abortada;
+                    // NULL: too old to tell. "in progress": the old session still holds it.
+                    if (consulta.value(0).isNull())
+                        return Desenlaces::Desconocido;
+                }
+            } catch (const Error&) {
+                // Not answering yet; asked again below.
+            }
+        }
+        if (limite.hasExpired())
+            return Desenlaces::Desconocido;
+        QThread::msleep(static_cast<unsigned long>(std::min<qint64>(500, limite.remainingTime())));
+    }
 }
 
 void Connection::RollbackTrans() {

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "catalogue/PlanDescarga.h"
+
+#include <QString>
+#include <vector>
+
+namespace kd562 {
+
+// SHA-256 of the catalogue's content (every column but the dates and operators, NULLs told
+// from empty texts), whatever the order of its rows: an undo can tell whether anything
+// changed since the entry that stored it.
+QString HuellaCatalogo(const std::vector<FilaServicio>& filas);
+// The same for products: their keys and the columns a save writes.
+QString HuellaProductos(std::vector<const corvanta::DatosProducto*> productos);
+
+} // namespace kd562

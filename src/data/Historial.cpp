@@ -1,0 +1,282 @@
+#include "data/Historial.h"
+
+#include "runtime/Connection.h"
+#include "runtime/Error.h"
+#include "runtime/Productos.h"
+#include "runtime/TransaccionEnCurso.h"
+#include "runtime/Valores.h"
+
+#include <QVariant>
+#include <cmath>
+#include <map>
+
+using corvanta::Connection;
+using corvanta::Recordset;
+
+namespace kd562 {
+
+namespace {
+
+const QString kEntradas = QStringLiteral(
+    "Psd_Numero, Psd_Fecha, Psd_Operador, Psd_Terminal, Psd_Origen, Psd_Resultado, Psd_Deshace, "
+    "Psd_Serv_Nuevos, Psd_Serv_Retirados, Psd_Serv_Cambiados, Psd_Serv_Sin_Cambio, "
+    "Psd_Prod_Nuevos, Psd_Prod_Cambiados, Psd_Prod_Sin_Cambio, Psd_Huella_Respuesta, "
+    "Psd_Huella_Catalogo, Psd_Huella_Productos, Psd_Mensaje");
+
+QString TextoDe(const QVariant& valor) {
+    return valor.isNull() ? QString() : corvanta::Texto(valor);
+}
+
+std::vector<EntradaHistorial> Entradas(Recordset rs) {
+    std::vector<EntradaHistorial> entradas;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        EntradaHistorial e;
+        e.numero = rs.Fields(0).toLongLong();
+        e.fecha = TextoDe(rs.Fields(1));
+        e.operador = TextoDe(rs.Fields(2));
+        e.terminal = TextoDe(rs.Fields(3));
+        e.origen = TextoDe(rs.Fields(4));
+        e.resultado = TextoDe(rs.Fields(5));
+        e.deshace = rs.Fields(6).toLongLong();
+        if (!rs.Fields(7).isNull()) {
+            std::array<int, 7> cuentas{};
+            for (int i = 0; i < 7; ++i)
+                cuentas[size_t(i)] = rs.Fields(7 + i).toInt();
+            e.cuentas = cuentas;
+        }
+        e.huellaRespuesta = TextoDe(rs.Fields(14));
+        e.huellaCatalogo = TextoDe(rs.Fields(15));
+        e.huellaProductos = TextoDe(rs.Fields(16));
+        e.mensaje = TextoDe(rs.Fields(17));
+        entradas.push_back(std::move(e));
+    }
+    return entradas;
+}
+
+std::optional<EntradaHistorial> Una(Connection& cnn, const QString& condicion,
+                                    const QVariantList& parametros = {}) {
+    std::vector<EntradaHistorial> e =
+        Entradas(cnn.Ejecuta(QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga WHERE %2 ORDER "
+                                            "BY Psd_Numero DESC LIMIT 1")
+                                 .arg(kEntradas, condicion),
+                             parametros));
+    if (e.empty())
+        return std::nullopt;
+    return e.front();
+}
+
+// A value as a line shows it: NULL as nothing, numbers with a point whatever the locale.
+QString Celda(const QVariant& valor) {
+    if (valor.isNull())
+        return QString();
+    if (valor.typeId() == QMetaType::Double)
+        return corvanta::NumeroSQL(valor.toDouble());
+    return corvanta::Texto(valor);
+}
+
+QStringList Celdas(const Recordset& rs) {
+    QStringList celdas;
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        celdas.append(Celda(rs.Fields(i)));
+    return celdas;
+}
+
+} // namespace
+
+QStringList DefinicionHistorial(const Connection& cnn) {
+    QStringList sentencias = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Descarga ("
+                       "Psd_Numero INTEGER PRIMARY KEY AUTOINCREMENT, "
+                       "Psd_Fecha DATETIME, "
+                       "Psd_Operador TEXT, "
+                       "Psd_Terminal TEXT, "
+                       "Psd_Origen TEXT, "
+                       "Psd_Resultado TEXT, "
+                       "Psd_Deshace INTEGER, "
+                       "Psd_Serv_Nuevos INTEGER, "
+                       "Psd_Serv_Retirados INTEGER, "
+                       "Psd_Serv_Cambiados INTEGER, "
+                       "Psd_Serv_Sin_Cambio INTEGER, "
+                       "Psd_Prod_Nuevos INTEGER, "
+                       "Psd_Prod_Cambiados INTEGER, "
+                       "Psd_Prod_Sin_Cambio INTEGER, "
+                       "Psd_Huella_Respuesta TEXT, "
+                       "Psd_Huella_Catalogo TEXT, "
+                       "Psd_Huella_Productos TEXT, "
+                       "Psd_Mensaje TEXT)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Descarga_Cambio ("
+                       "Psd_Numero INTEGER NOT NULL, "
+                       "Psdc_Clase CHAR(2) NOT NULL, "
+                       "Psp_Cve_Producto TEXT, "
+                       "Psp_Descripcion TEXT, "
+                       "Psp_Tipo CHAR(2), "
+                       "Psp_Grupo TEXT, "
+                       "Psp_Monto REAL, "
+                       "Psp_Observacion TEXT, "
+                       "Pr_Cve_Producto TEXT, "
+                       "Pr_Clave_Corta TEXT, "
+                       "Pr_Texto1 TEXT, "
+                       "Pr_Descripcion TEXT, "
+                       "Pr_Descripcion_Corta TEXT, "
+                       "Pr_Codigo1 TEXT, "
+                       "Pr_Codigo2 TEXT, "
+                       "Pr_Precio REAL, "
+                       "Pr_Valor1 REAL, "
+                       "Pr_Valor2 REAL, "
+                       "Pr_Valor3 REAL, "
+                       "Pr_Valor4 REAL, "
+                       "Pr_Grupo TEXT, "
+                       "Pr_Unidad TEXT, "
+                       "Pr_Impuesto REAL)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS IX_Pos_Servicio_Descarga_Cambio ON "
+                       "Pos_Servicio_Descarga_Cambio (Psd_Numero, Psdc_Clase)"),
+    };
+    if (cnn.motor() == corvanta::Motor::PostgreSql) {
+        sentencias.replaceInStrings(QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"),
+                                    QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY "
+                                                   "PRIMARY KEY"));
+        sentencias.replaceInStrings(QStringLiteral(" REAL"), QStringLiteral(" DOUBLE PRECISION"));
+        sentencias.replaceInStrings(QStringLiteral(" DATETIME"), QStringLiteral(" TIMESTAMP"));
+    }
+    return sentencias;
+}
+
+bool ExisteHistorial(Connection& cnn) {
+    const QString sql =
+        cnn.motor() == corvanta::Motor::Sqlite
+            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
+                             "lower(name) IN ('pos_servicio_descarga', "
+                             "'pos_servicio_descarga_cambio')")
+            : QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema "
+                             "= current_schema() AND lower(table_name) IN "
+                             "('pos_servicio_descarga', 'pos_servicio_descarga_cambio')");
+    return cnn.Ejecuta(sql, {}).Fields(0).toInt() == 2;
+}
+
+void CreaHistorial(Connection& cnn) {
+    corvanta::TransaccionEnCurso transaccion(cnn);
+    for (const QString& sentencia : DefinicionHistorial(cnn))
+        cnn.Execute(sentencia);
+    transaccion.Confirma();
+}
+
+const QStringList& ColumnasServicioCambio() {
+    static const QStringList columnas = {
+        QStringLiteral("Psp_Cve_Producto"), QStringLiteral("Psp_Descripcion"),
+        QStringLiteral("Psp_Tipo"),         QStringLiteral("Psp_Grupo"),
+        QStringLiteral("Psp_Monto"),        QStringLiteral("Psp_Observacion"),
+        QStringLiteral("Pr_Cve_Producto")};
+    return columnas;
+}
+
+const QStringList& ColumnasProductoCambio() {
+    static const QStringList columnas =
+        QStringList{QStringLiteral("Pr_Cve_Producto")} + corvanta::Productos::Columnas();
+    return columnas;
+}
+
+qint64 AgregaEntrada(Connection& cnn, const EntradaHistorial& e) {
+    QVariantList valores = {e.fecha,  e.operador,  e.terminal,
+                            e.origen, e.resultado, e.deshace ? QVariant(e.deshace) : QVariant()};
+    for (int i = 0; i < 7; ++i)
+        valores.append(e.cuentas ? QVariant((*e.cuentas)[size_t(i)]) : QVariant());
+    for (const QString* t : {&e.huellaRespuesta, &e.huellaCatalogo, &e.huellaProductos, &e.mensaje})
+        valores.append(t->isEmpty() ? QVariant() : QVariant(*t));
+    Recordset rs = cnn.Ejecuta(
+        QStringLiteral("INSERT INTO Pos_Servicio_Descarga (%1) VALUES (%2) RETURNING Psd_Numero")
+            .arg(kEntradas.section(QStringLiteral(", "), 1),
+                 QStringList(valores.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+        valores);
+    if (rs.Eof())
+        throw corvanta::Error(QStringLiteral("El historial no devolvió el número de la entrada"));
+    return rs.Fields(0).toLongLong();
+}
+
+void CambiaResultado(Connection& cnn, qint64 numero, const QString& resultado) {
+    cnn.Ejecuta(QStringLiteral("UPDATE Pos_Servicio_Descarga SET Psd_Resultado = ? WHERE "
+                               "Psd_Numero = ?"),
+                {resultado, numero});
+}
+
+void PodaHistorial(Connection& cnn, const QString& fecha) {
+    cnn.Ejecuta(
+        QStringLiteral("DELETE FROM Pos_Servicio_Descarga_Cambio WHERE Psd_Numero IN "
+                       "(SELECT Psd_Numero FROM Pos_Servicio_Descarga WHERE Psd_Fecha < ?)"),
+        {fecha});
+    cnn.Ejecuta(QStringLiteral("DELETE FROM Pos_Servicio_Descarga WHERE Psd_Fecha < ?"), {fecha});
+}
+
+std::vector<EntradaHistorial> LeeHistorial(Connection& cnn, int limite) {
+    return Entradas(cnn.Ejecuta(QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga ORDER BY "
+                                               "Psd_Numero DESC LIMIT ?")
+                                    .arg(kEntradas),
+                                {limite}));
+}
+
+std::optional<EntradaHistorial> LeeEntrada(Connection& cnn, qint64 numero) {
+    return Una(cnn, QStringLiteral("Psd_Numero = ?"), {numero});
+}
+
+std::optional<EntradaHistorial> UltimaConfirmada(Connection& cnn) {
+    return Una(cnn, QStringLiteral("Psd_Resultado IN ('guardada', 'deshecha', 'deshacer')"));
+}
+
+std::optional<EntradaHistorial> UltimaDescarga(Connection& cnn) {
+    return Una(cnn, QStringLiteral("Psd_Resultado IN ('guardada', 'deshecha')"));
+}
+
+std::optional<EntradaHistorial> UltimaPorDeshacer(Connection& cnn) {
+    return Una(cnn, QStringLiteral("Psd_Resultado = 'guardada'"));
+}
+
+std::optional<EntradaHistorial> IntentoPosterior(Connection& cnn, qint64 numero) {
+    return Una(cnn,
+               QStringLiteral("Psd_Numero > ? AND Psd_Resultado IN ('rechazada', 'fallida', "
+                              "'desconocida')"),
+               {numero});
+}
+
+Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
+    const bool servicio = clase.startsWith(QLatin1Char('S'));
+    return cnn.Ejecuta(
+        QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga_Cambio WHERE Psd_Numero = ? AND "
+                       "Psdc_Clase = ?")
+            .arg((servicio ? ColumnasServicioCambio() : ColumnasProductoCambio())
+                     .join(QStringLiteral(", "))),
+        {numero, clase});
+}
+
+std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
+    // Rows before and after under one key: a service's (key, amount), a product's key. A NULL
+    // amount is one value and sorts first.
+    using Llave = std::tuple<QString, bool, double>;
+    using Lados = std::pair<std::vector<QStringList>, std::vector<QStringList>>;
+    std::vector<QStringList> lineas;
+    for (const bool servicios : {true, false}) {
+        std::map<Llave, Lados> grupos;
+        for (const bool despues : {false, true}) {
+            const QString clase = servicios ? (despues ? ServicioDespues : ServicioAntes)
+                                            : (despues ? ProductoDespues : ProductoAntes);
+            for (Recordset rs = LeeCambios(cnn, numero, clase); !rs.Eof(); rs.MoveNext()) {
+                const QVariant monto = servicios ? rs.Fields(4) : QVariant();
+                Lados& lados = grupos[{Celda(rs.Fields(0)), !monto.isNull(),
+                                       monto.isNull() ? 0.0 : monto.toDouble()}];
+                (despues ? lados.second : lados.first).push_back(Celdas(rs));
+            }
+        }
+        for (const auto& [llave, lados] : grupos) {
+            const auto& [antes, ahora] = lados;
+            if (antes.size() == 1 && ahora.size() == 1) {
+                lineas.push_back(QStringList{QStringLiteral("~")} + antes.front() + ahora.front());
+                continue;
+            }
+            for (const QStringList& fila : antes)
+                lineas.push_back(QStringList{QStringLiteral("-")} + fila);
+            for (const QStringList& fila : ahora)
+                lineas.push_back(QStringList{QStringLiteral("+")} + fila);
+        }
+    }
+    return lineas;
+}
+
+} // namespace kd562

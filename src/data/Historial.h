@@ -1,0 +1,86 @@
+#pragma once
+
+#include "runtime/Recordset.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace corvanta {
+class Connection;
+}
+
+namespace kd562 {
+
+// How an entry of the history ended.
+namespace Resultado {
+inline const QString Guardada = QStringLiteral("guardada");       // a download that committed
+inline const QString Deshecha = QStringLiteral("deshecha");       // ... and was undone later
+inline const QString Deshacer = QStringLiteral("deshacer");       // an undo
+inline const QString Rechazada = QStringLiteral("rechazada");     // stopped before writing
+inline const QString Fallida = QStringLiteral("fallida");         // the gateway or database failed
+inline const QString Desconocida = QStringLiteral("desconocida"); // the commit's reply was lost
+} // namespace Resultado
+
+// One entry: a download, an undo, or an attempt that ended without a commit.
+struct EntradaHistorial {
+    qint64 numero = 0;
+    QString fecha; // the server's, ISO
+    QString operador;
+    QString terminal;
+    QString origen; // "ventana" or "linea"
+    QString resultado;
+    qint64 deshace = 0; // an undo: the download it took back
+    // Services new, retired, changed, unchanged; products new, changed, unchanged. None for
+    // an attempt.
+    std::optional<std::array<int, 7>> cuentas;
+    QString huellaRespuesta; // SHA-256 of the gateway's reply body
+    QString huellaCatalogo;  // of the catalogue's content as the entry left it
+    QString huellaProductos; // of the products it changed, as it left them
+    QString mensaje;         // an attempt: what the user was shown
+};
+
+// The history's two tables: entries, and the rows each one changed.
+QStringList DefinicionHistorial(const corvanta::Connection& cnn);
+bool ExisteHistorial(corvanta::Connection& cnn);
+// In a transaction of its own.
+void CreaHistorial(corvanta::Connection& cnn);
+
+// Services' content columns and products' columns as the changes table keeps them, in the
+// tables' order: Psp_Cve_Producto … Pr_Cve_Producto, then Pr_Cve_Producto and Productos'.
+const QStringList& ColumnasServicioCambio();
+const QStringList& ColumnasProductoCambio();
+// The kinds of change row: a service's old and new content, a product's old and new values.
+inline const QString ServicioAntes = QStringLiteral("S-");
+inline const QString ServicioDespues = QStringLiteral("S+");
+inline const QString ProductoAntes = QStringLiteral("P-");
+inline const QString ProductoDespues = QStringLiteral("P+");
+
+// Writes the entry and returns its number.
+qint64 AgregaEntrada(corvanta::Connection& cnn, const EntradaHistorial& entrada);
+void CambiaResultado(corvanta::Connection& cnn, qint64 numero, const QString& resultado);
+// Drops the entries dated before `fecha` (ISO) with their changes.
+void PodaHistorial(corvanta::Connection& cnn, const QString& fecha);
+
+// Newest first.
+std::vector<EntradaHistorial> LeeHistorial(corvanta::Connection& cnn, int limite);
+std::optional<EntradaHistorial> LeeEntrada(corvanta::Connection& cnn, qint64 numero);
+// The latest download or undo that committed.
+std::optional<EntradaHistorial> UltimaConfirmada(corvanta::Connection& cnn);
+// The latest download that committed, undone since or not.
+std::optional<EntradaHistorial> UltimaDescarga(corvanta::Connection& cnn);
+// The latest download not undone yet: what an undo takes back.
+std::optional<EntradaHistorial> UltimaPorDeshacer(corvanta::Connection& cnn);
+// The latest attempt that ended without a commit, if it came after `numero`.
+std::optional<EntradaHistorial> IntentoPosterior(corvanta::Connection& cnn, qint64 numero);
+
+// The entry's change rows of one kind: the columns of its kind, in the tables' order.
+corvanta::Recordset LeeCambios(corvanta::Connection& cnn, qint64 numero, const QString& clase);
+// The entry's changes as lines: a mark ("+" added, "-" retired, "~" changed, which gives the
+// old columns and then the new), then the columns; services by key and amount, then
+// products by key. A pair with more than one row before or after gives "-" and "+" lines.
+std::vector<QStringList> LineasDeCambios(corvanta::Connection& cnn, qint64 numero);
+
+} // namespace kd562

@@ -1,0 +1,172 @@
+// history, status and undo as a shop's IT runs them: what they print and how they exit, on a
+// database with a history, on one made before the history existed, and, on PostgreSQL, with
+// a role that may not create tables.
+#include "Kd562Prueba.h"
+#include "SimuladorPasarela.h"
+
+#include <QJsonObject>
+#include <QSysInfo>
+#include <QUrl>
+#include <QUrlQuery>
+
+using linea::Corrida;
+using linea::Kd562;
+
+namespace {
+
+// The usual two services; the first with this remark.
+simulador::Configuracion Pasarela(const char* observacion) {
+    simulador::Configuracion c;
+    c.catalogo = linea::Catalogo();
+    c.catalogo[0] = QJsonObject{{"PRODUCTO", "TEL100"},
+                                {"DESCRIPCION", "Televia"},
+                                {"GRUPO", "TAE"},
+                                {"MONTO", 100},
+                                {"OBSERVACION", observacion}};
+    return c;
+}
+
+const QString kEncabezado =
+    "Número\tFecha\tOperador\tTerminal\tOrigen\tResultado\tServicios nuevos\tServicios "
+    "retirados\tServicios cambiados\tServicios sin cambio\tProductos nuevos\tProductos "
+    "cambiados\tProductos sin cambio\tMensaje\n";
+
+// The lines without their dates and ages.
+QString SinFechas(QString texto) {
+    static const QRegularExpression fecha("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d");
+    static const QRegularExpression edad("hace \\d+ min");
+    return texto.replace(fecha, "FECHA").replace(edad, "hace N min");
+}
+
+} // namespace
+
+class TstHistorialCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { KD562_SALTA_SIN_SERVIDOR(); }
+
+    void ronda() {
+        simulador::SimuladorPasarela uno(Pasarela("")), dos(Pasarela("nueva nota"));
+        QVERIFY(uno.Inicia() != 0 && dos.Inicia() != 0);
+        Kd562 kd;
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        const QString yo = QSysInfo::machineHostName();
+
+        // Nothing yet.
+        Corrida c = kd.Corre({"history"});
+        QCOMPARE(c.estandar + c.errores + QString::number(c.salida), kEncabezado + "0");
+        c = kd.Corre({"status"});
+        QCOMPARE(c.estandar + QString::number(c.salida), "Aún no hay historial de descargas\n1");
+        c = kd.Corre({"undo", "--yes"});
+        QCOMPARE(c.errores + QString::number(c.salida), "No hay descargas que deshacer\n1");
+
+        // A download, a failed night, another download.
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", "http://127.0.0.1:1/ws", "--user", "t"}).salida, 0);
+        const QString fallo = "No se pudo conectar con el servidor del servicio (127.0.0.1:1): la "
+                              "conexión fue rechazada o el servidor no está disponible.";
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 1);
+        c = kd.Corre({"status", "--max-age", "1"});
+        QCOMPARE(SinFechas(c.estandar),
+                 "Descarga 1: FECHA, hace N min, por CAJA9 en " + yo +
+                     "\nServicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin cambio\nProductos: "
+                     "2 nuevos, 0 cambiados, 0 sin cambio\nEl catálogo está como lo dejó la "
+                     "entrada 1\nDespués, FECHA (fallida): " +
+                     fallo + "\n");
+        QCOMPARE(c.salida, 1);
+        QCOMPARE(kd.Corre({"account", "--url", dos.URL(), "--user", "t"}).salida, 0);
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Corre({"status", "--max-age", "0.5"}).salida, 0);
+        c = kd.Corre({"history", "--limit", "2"});
+        QCOMPARE(SinFechas(c.estandar),
+                 kEncabezado + "3\tFECHA\tCAJA9\t" + yo +
+                     "\tlinea\tguardada\t0\t0\t1\t1\t0\t0\t2\t\n2\tFECHA\tCAJA9\t" + yo +
+                     "\tlinea\tfallida\t\t\t\t\t\t\t\t" + fallo + "\n");
+        c = kd.Corre({"history", "3"});
+        QCOMPARE(c.estandar, "~\tTEL100\tTelevia\t01\tTAE\t100\t\t100Tele\tTEL100\tTelevia\t01\tTAE"
+                             "\t100\tnueva nota\t100Tele\n");
+        c = kd.Corre({"history", "99"});
+        QCOMPARE(c.errores + QString::number(c.salida), "No hay una entrada 99 en el historial\n1");
+
+        // Undo asks; told No it changes nothing; with --yes it takes the download back.
+        const QString lista = kd.Corre({"list"}).estandar;
+        c = kd.Corre({"undo"});
+        QCOMPARE(SinFechas(c.errores),
+                 "[PREGUNTA] Deshacer descarga?: Se deshará la descarga 3 del FECHA (CAJA9, " + yo +
+                     ")\\nDesea continuar? (KD562)\n");
+        QCOMPARE(c.salida, 1);
+        QCOMPARE(kd.Corre({"list"}).estandar, lista);
+        const QString pregunta = SinFechas(c.errores);
+        c = kd.Corre({"undo", "--yes"});
+        QCOMPARE(SinFechas(c.errores),
+                 pregunta + "Servicios: 0 nuevos, 0 retirados, 1 cambiados, 1 sin cambio\n"
+                            "Productos: 0 nuevos, 0 cambiados, 0 sin cambio\n"
+                            "Productos que creó la descarga 3 y se quedan: 0\n");
+        QVERIFY(c.estandar.contains("TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\n"));
+        QCOMPARE(c.salida, 0);
+        c = kd.Corre({"history", "--limit", "3"});
+        QCOMPARE(SinFechas(c.estandar).section('\n', 1, 2),
+                 "4\tFECHA\tCAJA9\t" + yo + "\tlinea\tdeshacer\t0\t0\t1\t1\t0\t0\t0\t\n3\tFECHA\t" +
+                     "CAJA9\t" + yo + "\tlinea\tdeshecha\t0\t0\t1\t1\t0\t0\t2\t");
+
+        // The next undo walks back to the first download, which no longer matches the tables
+        // once they are edited by hand: refused, unless forced.
+        kd.Ejecuta("UPDATE Pos_Servicio_Producto SET Psp_Observacion = 'a mano'");
+        c = kd.Corre({"undo", "--yes"});
+        QCOMPARE(c.errores.section('\n', 1), "[AVISO] DeshazDescarga(): El catálogo o sus "
+                                             "productos cambiaron después de la descarga 1; no "
+                                             "se deshizo nada (KD562)\n");
+        QCOMPARE(c.salida, 1);
+        c = kd.Corre({"undo", "--yes", "--force"});
+        QCOMPARE(c.salida, 0);
+        QVERIFY(c.estandar.endsWith("Total: 0\n")); // the first download is gone, its products stay
+        QVERIFY(c.errores.endsWith("Productos que creó la descarga 1 y se quedan: 2\n"));
+        QCOMPARE(kd.Corre({"status"}).salida, 0);
+    }
+
+    // A database made before the history: everything works unattended, nothing creates the
+    // history but a download (or init).
+    void sinHistorial() {
+        simulador::SimuladorPasarela uno(Pasarela(""));
+        QVERIFY(uno.Inicia() != 0);
+        Kd562 kd;
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        kd.Ejecuta("DROP TABLE Pos_Servicio_Descarga_Cambio");
+        kd.Ejecuta("DROP TABLE Pos_Servicio_Descarga");
+        QCOMPARE(kd.Corre({"list"}).salida, 0);
+        QCOMPARE(kd.Corre({"history"}).estandar, kEncabezado);
+        QCOMPARE(kd.Corre({"status"}).salida, 1);
+        QCOMPARE(kd.Corre({"undo", "--yes"}).salida, 1);
+        QCOMPARE(kd.Tablas(), 3);
+
+        QString url = kd.Db();
+        if (prueba::EsPostgreSql()) { // a role that may write the three tables, not create any
+            const QString rol = QStringLiteral("cajero_%1").arg(QCoreApplication::applicationPid());
+            kd.Ejecuta("DROP ROLE IF EXISTS " + rol);
+            kd.Ejecuta("CREATE ROLE " + rol + " LOGIN");
+            kd.Ejecuta("GRANT USAGE ON SCHEMA " + QUrlQuery(QUrl(url)).queryItemValue("schema") +
+                       " TO " + rol);
+            kd.Ejecuta("GRANT SELECT, INSERT, UPDATE, DELETE ON Pos_Servicio_Configuracion, "
+                       "Pos_Servicio_Producto, Producto TO " +
+                       rol);
+            QUrl conRol(url);
+            conRol.setUserName(rol);
+            const Corrida c = kd.Corre({"sync", "--yes"}, {}, conRol.toString());
+            kd.Ejecuta("DROP OWNED BY " + rol);
+            kd.Ejecuta("DROP ROLE " + rol);
+            QCOMPARE(c.salida, 0);
+            QCOMPARE(c.errores.count('\n'), 3); // the summary's two lines and one about init
+            QVERIFY2(c.errores.contains("\"kd562 init\""), qPrintable(c.errores));
+            QCOMPARE(kd.Tablas(), 3);
+        }
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Tablas(), 5);
+        QCOMPARE(kd.Corre({"status"}).salida, 0);
+    }
+};
+
+QTEST_MAIN(TstHistorialCli)
+#include "tst_historial_cli.moc"
