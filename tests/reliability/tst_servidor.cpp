@@ -3,8 +3,36 @@
 // and a screen left open keeps working once the server is back.
 #include "PantallaDePrueba.h"
 
+#include "data/Historial.h"
+
 #include <QElapsedTimer>
 #include <QtTest>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Cuts this process's link to the server whose local port is `puerto`, as a network that
+// dies would: whatever the server answers from now on never arrives.
+void CortaEnlace(int puerto) {
+    for (int fd = 3; fd < 1024; ++fd) {
+        sockaddr_in local{};
+        socklen_t largo = sizeof local;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &largo) != 0 ||
+            local.sin_family != AF_INET || ntohs(local.sin_port) != puerto)
+            continue;
+        int par[2];
+        QCOMPARE(socketpair(AF_UNIX, SOCK_STREAM, 0, par), 0);
+        ::close(par[1]);
+        QVERIFY(dup2(par[0], fd) == fd);
+        ::close(par[0]);
+        return;
+    }
+    QFAIL("no se encontró la conexión con el servidor");
+}
+
+} // namespace
 
 class TstServidor : public QObject {
     Q_OBJECT
@@ -97,6 +125,64 @@ private slots:
                  qPrintable(errores));
         Servidor("restart");
         QCOMPARE(t.Filas(), antes);
+    }
+
+    // The link dies with the COMMIT sent: the screen asks the server how it ended and says so.
+    void confirmacionPerdida_data() {
+        QTest::addColumn<QString>("falla");     // what happens around the COMMIT
+        QTest::addColumn<QString>("mensaje");   // the report starts so; empty: none
+        QTest::addColumn<QString>("resultado"); // the history's entry
+        QTest::newRow("respuesta perdida") << "corte"
+                                           << ""
+                                           << "guardada";
+        QTest::newRow("servidor caído antes") << "caida"
+                                              << "Se perdió la conexión con el "
+                                                 "servidor de base de datos; lo que "
+                                                 "estaba en curso no se guardó"
+                                              << "fallida";
+        QTest::newRow("servidor que no vuelve") << "ausente"
+                                                << "No se sabe si la descarga se guardó"
+                                                << "desconocida";
+    }
+    void confirmacionPerdida() {
+        QFETCH(QString, falla);
+        QFETCH(QString, mensaje);
+        QFETCH(QString, resultado);
+        prueba::PantallaDePrueba t(prueba::Catalogo(30, "V"));
+        t.Descarga();
+        const QStringList antes = t.Filas();
+        t.CambiaPasarela(prueba::ConCatalogo(prueba::Catalogo(30, "N")));
+        const int puerto = t.Cnn().Execute("SELECT inet_client_port()").Fields(0).toInt();
+        t.Cnn().setEsperaDesenlaceMs(3000);
+        bool hecho = false; // only the download's COMMIT, not the attempt's after it
+        t.Cnn().setAlConfirmar([&](bool enviado) {
+            if (hecho)
+                return;
+            hecho = enviado;
+            if (falla == "corte" && enviado) {
+                QTest::qSleep(300); // the server commits; its reply is on the way
+                CortaEnlace(puerto);
+            } else if (falla != "corte" && !enviado) {
+                Servidor("kill");
+                if (falla == "caida")
+                    Servidor("restart");
+            }
+        });
+        t.Descarga();
+        t.Cnn().setAlConfirmar(nullptr);
+        if (falla == "ausente")
+            Servidor("restart");
+        // The question, the report, and with no server the list that cannot be shown again.
+        QCOMPARE(t.Mensajes().Cuenta(), mensaje.isEmpty() ? 1 : falla == "ausente" ? 3 : 2);
+        QVERIFY2(t.Mensajes()
+                     .En(t.Mensajes().Cuenta() > 1)
+                     .texto.startsWith(mensaje.isEmpty() ? "Se han" : mensaje),
+                 qPrintable(t.Mensajes().Ultimo().texto));
+        QCOMPARE(t.Filas() == antes, !mensaje.isEmpty());
+        QVERIFY(!t.Cnn().EnTransaccion());
+        const auto entradas = kd562::LeeHistorial(t.Cnn(), 1);
+        // The server that did not come back could not take the attempt.
+        QCOMPARE(entradas.front().resultado, falla == "ausente" ? "guardada" : resultado);
     }
 
     // The first press may meet the broken link: one clear message, nothing changed.

@@ -84,8 +84,10 @@ void Connection::ConfirmaPostgreSql() {
     switch (Desenlace(transaccion)) {
     case Desenlaces::Confirmada:
         return;
-    case Desenlaces::Abortada:
-        throw Error(PerdidaDeEnlace(motivo));
+    case Desenlaces::Abortada: // the server says so: nothing of it was kept
+        throw Error(motivo.startsWith(QStringLiteral("Se perdió la conexión"))
+                        ? motivo
+                        : PerdidaDeEnlace(motivo));
     case Desenlaces::Desconocido:
         break;
     }
@@ -118,6 +120,9 @@ Connection::Desenlaces Connection::Desenlace(const QString& transaccion) {
                     // NULL: too old to tell. "in progress": the old session still holds it.
                     if (consulta.value(0).isNull())
                         return Desenlaces::Desconocido;
+                } else if (consulta.lastError().nativeErrorCode() == QStringLiteral("22023")) {
+                    // "In the future": a server that lost it in a crash never committed it.
+                    return Desenlaces::Abortada;
                 }
             } catch (const Error&) {
                 // Not answering yet; asked again below.
