@@ -126,6 +126,35 @@ private slots:
         QCOMPARE(kd.Corre({"status"}).salida, 0);
     }
 
+    // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all).
+    void retencion_data() {
+        QTest::addColumn<QString>("conf");
+        QTest::addColumn<bool>("queda"); // the entry of long ago
+        QTest::newRow("por omisión") << "" << false;
+        QTest::newRow("todo") << "historial_dias=0" << true;
+        QTest::newRow("cien años") << "historial_dias=36500" << true;
+    }
+    void retencion() {
+        QFETCH(QString, conf);
+        QFETCH(bool, queda);
+        simulador::SimuladorPasarela uno(Pasarela(""));
+        QVERIFY(uno.Inicia() != 0);
+        Kd562 kd;
+        linea::Escribe(kd.ConfSistema(), conf + "\n");
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga (Psd_Numero, Psd_Fecha, Psd_Resultado) "
+                   "VALUES (7, '2001-02-03T04:05:06', 'guardada')");
+        kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga_Cambio (Psd_Numero, Psdc_Clase, "
+                   "Psp_Cve_Producto) VALUES (7, 'S+', 'VIEJO')");
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga WHERE Psd_Numero = 7") +
+                     kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga_Cambio WHERE "
+                                "Psd_Numero = 7"),
+                 queda ? "11" : "00");
+        QCOMPARE(kd.Corre({"history"}).estandar.count('\n'), queda ? 3 : 2);
+    }
+
     // A database made before the history: everything works unattended, nothing creates the
     // history but a download (or init).
     void sinHistorial() {

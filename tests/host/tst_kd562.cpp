@@ -533,15 +533,24 @@ private slots:
             QVERIFY(anfitrion.Transaccion() != anterior);
             anterior = anfitrion.Transaccion();
             auto* estado = anfitrion.findChild<QLabel*>(QStringLiteral("estado"));
+            auto* ultima = anfitrion.findChild<QLabel*>(QStringLiteral("ultimaDescarga"));
             QCOMPARE(estado->text(),
                      "Transacción: " + funciones.ClaveTransaccion(anterior, "Corvanta"));
-            // The summary's first line goes to the status line, with no extra message.
+            // The summary's first line goes to the status line, all of it to its tooltip, with
+            // no extra message; the second field names the last download.
             if (vez == 0) {
+                QCOMPARE(ultima->text(), QString());
                 pantalla->Ventana()->findChild<QToolButton*>(QStringLiteral("b1"))->click();
                 QCOMPARE(base.Mensajes().Cuenta(), 0);
                 QCOMPARE(estado->text(), QStringLiteral("Servicios: 2 nuevos, 0 retirados, 0 "
                                                         "cambiados, 0 sin cambio"));
+                QCOMPARE(estado->toolTip(), estado->text() + "\nProductos: 2 nuevos, 0 "
+                                                             "cambiados, 0 sin cambio");
             }
+            const QString fecha =
+                base.Valor("SELECT MAX(Psd_Fecha) FROM Pos_Servicio_Descarga").toString();
+            QCOMPARE(ultima->text(),
+                     "Última descarga: " + QString(fecha).replace(' ', 'T').left(19) + " (OPER01)");
             // The screen's exit button closes the container; the screen instance lives on.
             pantalla->Ventana()->findChild<QToolButton*>(QStringLiteral("salir"))->click();
             QVERIFY(!anfitrion.isVisible());
