@@ -92,6 +92,31 @@ private slots:
               10 - perdedores, perdedores);
     }
 
+    // An undo and a download at once: one of them, whole, and the history says which.
+    void deshacerYDescargar() {
+        prueba::PantallaDePrueba t(prueba::Catalogo(1500, "A"));
+        const QStringList db = {"--db", t.Url()};
+        const QStringList sync = db + QStringList{"sync", "--yes", "--allow-shrink"};
+        QCOMPARE(prueba::Corre(KD562_EXE, sync).salida, 0);
+        for (const char* prefijo : {"B", "C", "D"}) {
+            t.CambiaPasarela(prueba::ConCatalogo(prueba::Catalogo(1500, prefijo)));
+            QProcess deshace, descarga;
+            deshace.start(KD562_EXE, db + QStringList{"undo", "--yes"});
+            descarga.start(KD562_EXE, sync);
+            QVERIFY(deshace.waitForFinished(120000) && descarga.waitForFinished(120000));
+            QVERIFY(deshace.exitCode() == 0 || descarga.exitCode() == 0);
+            const QString estado = prueba::Corre(KD562_EXE, db + QStringList{"status"}).estandar;
+            QVERIFY2(estado.contains("El catálogo está como lo dejó la entrada"),
+                     qPrintable(estado));
+            // Some whole catalogue: no two of them mixed, nothing left half-undone.
+            QStringList claves = t.Filas({"Pos_Servicio_Producto(Psp_Cve_Producto)"});
+            claves.replaceInStrings(QRegularExpression("[0-9]+$"), "");
+            claves.removeDuplicates();
+            QCOMPARE(claves.size(), qsizetype(claves.isEmpty() ? 0 : 1));
+            QCOMPARE(prueba::Corre(KD562_EXE, sync).salida, 0); // this turn's, for the next
+        }
+    }
+
     // The postmaster goes while the rewrite's transaction is open (between its statements or
     // inside its COPY).
     void sincronizacionInterrumpida() {
