@@ -4,6 +4,7 @@
 #include "data/Historial.h"
 #include "forms/PunteroRaton.h"
 #include "runtime/Error.h"
+#include "runtime/ErroresMotor.h"
 #include "runtime/Productos.h"
 #include "runtime/TransaccionEnCurso.h"
 #include "runtime/Valores.h"
@@ -28,6 +29,8 @@ void frmKD562::Controles_B1Click() {
     // Once the list was emptied on screen, every way out but success shows it as stored.
     bool bListaVaciada = false;
     bRegistraIntentos = false;
+    bFallaTransitoria = false;
+    iReintentarEnS = -1;
     // A way out without a commit: recorded first (the transaction is over by now), then told.
     auto Termina = [&](const QString& sResultado, const QString& sTexto, int iEstilo,
                        const QString& sTituloMensaje, const QString& sModulo,
@@ -65,6 +68,7 @@ void frmKD562::Controles_B1Click() {
 
         sFallaInicio.reset();
         if (!IniciaServicios()) {
+            bFallaTransitoria = sFallaInicio && EsTransitoria(*sFallaInicio);
             if (sFallaInicio)
                 Termina(Resultado::Fallida, *sFallaInicio, Critico,
                         QStringLiteral("IniciaServicios()"), QString());
@@ -76,6 +80,8 @@ void frmKD562::Controles_B1Click() {
         }
         Respuesta oRespuesta;
         if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
+            bFallaTransitoria = oCliente->FallaTransitoria();
+            iReintentarEnS = oCliente->ReintentarEnS();
             Termina(Resultado::Fallida, oCliente->UltimoError(), Critico, sTitulo, Modulo);
             return;
         }
@@ -111,6 +117,7 @@ void frmKD562::Controles_B1Click() {
             PunteroRaton::Fija(PunteroNormal);
             tTransaccion.Deshace();
             // The mapping's own trap is reported here, once nothing is held any more.
+            bFallaTransitoria = sFallaMapeo && EsTransitoria(*sFallaMapeo);
             if (sFallaMapeo)
                 Termina(Resultado::Fallida, *sFallaMapeo, Critico, QStringLiteral("AddProducto()"),
                         Modulo);
@@ -175,6 +182,7 @@ void frmKD562::Controles_B1Click() {
                 Critico, sTitulo, Modulo, QStringLiteral("ERR-ID:7500002"));
     } catch (const std::exception& e) {
         PunteroRaton::Fija(PunteroNormal);
+        bFallaTransitoria = EsTransitoria(DescripcionDe(e));
         Termina(Resultado::Fallida, DescripcionDe(e), Critico, sTitulo, Modulo,
                 QStringLiteral("ERR-ID:7500002"));
     }

@@ -35,6 +35,11 @@ class frmKD562 : public corvanta::PantallaSuite {
     Q_PROPERTY(int DiasHistorial MEMBER iDiasHistorial)
     // Off only to measure what the history costs.
     Q_PROPERTY(bool Historial MEMBER bHistorial)
+    // After a download that did not commit: whether the failure may pass by itself (the
+    // gateway unreachable or briefly down, another terminal holding the data), and the wait
+    // in seconds the gateway asked for (-1: none). A host that runs unattended retries on it.
+    Q_PROPERTY(bool FallaTransitoria MEMBER bFallaTransitoria)
+    Q_PROPERTY(int ReintentarEnS MEMBER iReintentarEnS)
 public:
     // The default instance; it lives as long as the component.
     static frmKD562& Instancia();
@@ -79,6 +84,8 @@ public:
     QString sOrigen = QStringLiteral("ventana");
     int iDiasHistorial = 90;
     bool bHistorial = true;
+    bool bFallaTransitoria = false;
+    int iReintentarEnS = -1;
 
 protected:
     void CreaControles(QWidget* ventana) override;

@@ -59,7 +59,7 @@ void Anfitrion::MuestraResumen(const QStringList& lineas) {
 }
 
 void Anfitrion::MuestraAviso(const QString& texto) {
-    Aviso(texto);
+    Aviso(texto, PrioridadAviso);
 }
 
 QString Anfitrion::UltimaDescarga() const {

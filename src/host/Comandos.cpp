@@ -19,8 +19,11 @@
 #include <QDateTime>
 #include <QFile>
 #include <QLineEdit>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -54,7 +57,8 @@ void AvisaSiOtrosLeen(const QString& url) {
     if (::stat(QFile::encodeName(ruta).constData(), &estado) == 0 && (estado.st_mode & S_IROTH))
         Aviso(QStringLiteral("aviso: otros usuarios pueden leer la base de datos %1, que guarda "
                              "la cuenta de la pasarela; quíteles el permiso con: chmod o-rwx %1")
-                  .arg(ruta));
+                  .arg(ruta),
+              PrioridadAviso);
 }
 
 void CompruebaTablas() {
@@ -143,21 +147,60 @@ int ComandoList(const Opciones& opciones, QTextStream& salida) {
     return resultado;
 }
 
+// The wait before try `intento` + 1: about 30 s, doubling each time, with a fifth either way
+// at random so that tills do not all come back at once, up to 10 min; the gateway's own
+// Retry-After replaces it (up to the same cap). KD562_ESCALA_ESPERAS scales the computed
+// waits, for tests.
+double EsperaReintento(int intento, int reintentarEnS) {
+    constexpr double kTope = 600;
+    if (reintentarEnS >= 0)
+        return std::min<double>(reintentarEnS, kTope);
+    const double base = std::min(kTope, 30.0 * std::pow(2.0, intento - 1));
+    const double azar = 0.8 + 0.4 * QRandomGenerator::global()->generateDouble();
+    bool ok = false;
+    const double escala = qEnvironmentVariable("KD562_ESCALA_ESPERAS").toDouble(&ok);
+    return std::min(kTope, base * azar) * (ok && escala >= 0 ? escala : 1.0);
+}
+
 int ComandoSync(const Opciones& opciones, QTextStream& salida) {
     Anfitrion anfitrion;
     PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
     anfitrion.Abre(pantalla);
-    Consola().Reinicia();
     // Unattended, a reply that would retire most of the catalogue stops before writing.
     pantalla->setProperty("Simulacion", opciones.simulacion);
     pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
-    Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
-    const int resultado = Resultado();
+    // A failure that may pass by itself is tried again, by pressing the button again; the
+    // screen itself retries nothing.
+    const int intentos = opciones.simulacion ? 1 : 1 + opciones.reintentos;
+    int resultado = Hecho;
+    for (int intento = 1;; ++intento) {
+        Consola().Reinicia();
+        Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
+        resultado = Resultado();
+        if (resultado == Hecho || intento == intentos ||
+            !pantalla->property("FallaTransitoria").toBool())
+            break;
+        const double espera = EsperaReintento(intento, pantalla->property("ReintentarEnS").toInt());
+        Aviso(QStringLiteral("el intento %1 de %2 falló; el siguiente empieza a las %3 (en %4 s)")
+                  .arg(intento)
+                  .arg(intentos)
+                  .arg(QDateTime::currentDateTime()
+                           .addMSecs(qint64(espera * 1000))
+                           .toString(QStringLiteral("HH:mm:ss")))
+                  .arg(qRound(espera)),
+              PrioridadAviso);
+        std::fflush(stderr);
+        QThread::msleep(static_cast<unsigned long>(espera * 1000));
+    }
     for (const QString& linea : anfitrion.Resumen())
         EscribeLinea(stderr, linea);
     // Only a preview that went through has something to say it did not keep.
     if (opciones.simulacion && resultado == Hecho)
         EscribeLinea(stderr, QStringLiteral("Simulación: no se guardó ningún cambio"));
+    // In the journal every failed night ends in one line at priority "err", whatever the
+    // style of the message that told why.
+    if (resultado != Hecho && !opciones.simulacion && EnDiario())
+        Aviso(QStringLiteral("la descarga no se guardó (estado %1)").arg(resultado));
     std::fflush(stderr);
     ImprimeLista(pantalla, salida);
     anfitrion.close();
@@ -175,7 +218,7 @@ void ImprimeResultado(const Anfitrion& anfitrion, PantallaSuite* pantalla, QText
 int ComandoUndo(const Opciones& opciones, QTextStream& salida) {
     Connection& cnn = Sesion::Conexion();
     if (!kd562::ExisteHistorial(cnn) || !kd562::UltimaPorDeshacer(cnn)) {
-        EscribeLinea(stderr, QStringLiteral("No hay descargas que deshacer"));
+        EscribeLinea(stderr, QStringLiteral("No hay descargas que deshacer"), PrioridadAviso);
         return Rechazado;
     }
     Anfitrion anfitrion;

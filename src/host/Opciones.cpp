@@ -39,8 +39,9 @@ const QList<DefinicionComando>& Comandos() {
          QStringLiteral("Carga la pantalla sin ventana e imprime la lista separada por\n"
                         "tabuladores: los encabezados, un renglón por servicio y \"Total: N\".\n")},
         {QStringLiteral("sync"),
-         {QStringLiteral("yes"), QStringLiteral("dry-run"), QStringLiteral("allow-shrink")},
-         QStringLiteral("sync [--yes] [--dry-run] [--allow-shrink]"),
+         {QStringLiteral("yes"), QStringLiteral("dry-run"), QStringLiteral("allow-shrink"),
+          QStringLiteral("retries")},
+         QStringLiteral("sync [--yes] [--dry-run] [--allow-shrink] [--retries N]"),
          QStringLiteral("descarga el catálogo (\"Configurar servicios\")"),
          QStringLiteral(
              "Oprime \"Configurar servicios\": descarga el catálogo de la pasarela y\n"
@@ -49,7 +50,10 @@ const QList<DefinicionComando>& Comandos() {
              "  --dry-run         muestra lo que cambiaría y la lista resultante sin\n"
              "                    escribir nada; no pregunta\n"
              "  --allow-shrink    deja pasar una descarga que retiraría más de la mitad\n"
-             "                    de los servicios guardados\n")},
+             "                    de los servicios guardados\n"
+             "  --retries N       tras una falla pasajera (pasarela caída o lenta, HTTP\n"
+             "                    429, 502, 503 o 504, base ocupada por otra terminal),\n"
+             "                    lo intenta hasta N veces más, esperando cada vez más\n")},
         {QStringLiteral("account"),
          {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("password-stdin")},
          QStringLiteral("account [--url URL] --user USUARIO [--password-stdin]"),
@@ -251,7 +255,7 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
     const QStringList conValor = {QStringLiteral("db"),      QStringLiteral("operator"),
                                   QStringLiteral("modules"), QStringLiteral("url"),
                                   QStringLiteral("user"),    QStringLiteral("limit"),
-                                  QStringLiteral("max-age")};
+                                  QStringLiteral("max-age"), QStringLiteral("retries")};
     for (const QString& nombre : conValor)
         analizador.addOption({nombre, QString(), QStringLiteral("VALOR")});
     analizador.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
@@ -323,6 +327,13 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
         o.usuario = analizador.value(QStringLiteral("user"));
     o.passwordStdin = analizador.isSet(QStringLiteral("password-stdin"));
     o.forzar = analizador.isSet(QStringLiteral("force"));
+    if (analizador.isSet(QStringLiteral("retries"))) {
+        bool ok = false;
+        o.reintentos = analizador.value(QStringLiteral("retries")).toInt(&ok);
+        if (!ok || o.reintentos < 0 || o.reintentos > 100)
+            throw Mal(QStringLiteral("--retries espera un número entero de 0 a 100: %1")
+                          .arg(analizador.value(QStringLiteral("retries"))));
+    }
     if (analizador.isSet(QStringLiteral("limit")))
         o.limite = static_cast<int>(std::min<qint64>(
             Entero(analizador.value(QStringLiteral("limit")), QStringLiteral("--limit")),

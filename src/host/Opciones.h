@@ -28,6 +28,7 @@ struct Opciones {
     std::optional<QString> url;
     std::optional<QString> usuario;
     bool passwordStdin = false;
+    int reintentos = 0;     // sync --retries
     int limite = 20;        // history --limit
     qint64 entrada = 0;     // history N; 0: the list of entries
     bool forzar = false;    // undo --force

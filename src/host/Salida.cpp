@@ -2,14 +2,29 @@
 
 #include "runtime/EscapaLinea.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kd562host {
 
-void EscribeLinea(FILE* destino, const QString& texto) {
-    std::fputs((corvanta::EscapaLinea(texto) + QLatin1Char('\n')).toUtf8().constData(), destino);
+bool EnDiario() {
+    const QByteArray diario = qgetenv("JOURNAL_STREAM");
+    struct stat estado {};
+    if (diario.isEmpty() || ::fstat(STDERR_FILENO, &estado) != 0)
+        return false;
+    return diario == QByteArray::number(quint64(estado.st_dev)) + ':' +
+                         QByteArray::number(quint64(estado.st_ino));
 }
 
-void Aviso(const QString& texto) {
-    EscribeLinea(stderr, QStringLiteral("kd562: ") + texto);
+void EscribeLinea(FILE* destino, const QString& texto, Prioridad prioridad) {
+    QString linea = corvanta::EscapaLinea(texto) + QLatin1Char('\n');
+    if (destino == stderr && EnDiario())
+        linea.prepend(QStringLiteral("<%1>").arg(int(prioridad)));
+    std::fputs(linea.toUtf8().constData(), destino);
+}
+
+void Aviso(const QString& texto, Prioridad prioridad) {
+    EscribeLinea(stderr, QStringLiteral("kd562: ") + texto, prioridad);
 }
 
 } // namespace kd562host

@@ -85,7 +85,8 @@ int main(int argc, char** argv) {
         mensajes = std::make_shared<corvanta::MensajesVentana>();
     else
         mensajes = std::make_shared<corvanta::MensajesConsola>(
-            stderr, opciones.si ? corvanta::RespuestaSi : corvanta::RespuestaNo);
+            stderr, opciones.si ? corvanta::RespuestaSi : corvanta::RespuestaNo,
+            kd562host::EnDiario());
     corvanta::Sesion::Configura(opciones.db, opciones.operador, mensajes);
 
     QTextStream salida(stdout);

@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 
 namespace linea {
 
@@ -43,16 +44,32 @@ public:
         entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mConfig.path());
         entorno.insert(QStringLiteral("KD562_CONF_SISTEMA"), ConfSistema());
         entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), mConfig.path());
-        for (const QString& v : variables)
-            entorno.insert(v.section(QLatin1Char('='), 0, 0), v.section(QLatin1Char('='), 1));
+        // "JOURNAL_STREAM=diario": standard error goes to a file that the variable names by
+        // device and inode, as the journal's stream would be.
+        const QString diario = mConfig.filePath(QStringLiteral("diario"));
+        for (const QString& v : variables) {
+            QString valor = v.section(QLatin1Char('='), 1);
+            if (v == QStringLiteral("JOURNAL_STREAM=diario")) {
+                QFile(diario).open(QIODevice::WriteOnly | QIODevice::Truncate);
+                struct stat estado {};
+                ::stat(QFile::encodeName(diario).constData(), &estado);
+                valor = QStringLiteral("%1:%2").arg(estado.st_dev).arg(estado.st_ino);
+                proceso.setStandardErrorFile(diario, QIODevice::Append);
+            }
+            entorno.insert(v.section(QLatin1Char('='), 0, 0), valor);
+        }
         proceso.setProcessEnvironment(entorno);
         proceso.start(QStringLiteral(KD562_EXE), argumentos);
         proceso.write(entrada);
         proceso.closeWriteChannel();
         proceso.waitForFinished(120000);
+        QFile errores(diario);
         return {proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
                 QString::fromUtf8(proceso.readAllStandardOutput()),
-                QString::fromUtf8(proceso.readAllStandardError())};
+                variables.contains(QStringLiteral("JOURNAL_STREAM=diario")) &&
+                        errores.open(QIODevice::ReadOnly)
+                    ? QString::fromUtf8(errores.readAll())
+                    : QString::fromUtf8(proceso.readAllStandardError())};
     }
     QString Db() const { return mBase.Url(); }
     void Ejecuta(const QString& sql) const { corvanta::Connection::Abre(Db())->Execute(sql); }

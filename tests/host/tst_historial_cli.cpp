@@ -1,13 +1,19 @@
-// history, status and undo as a shop's IT runs them: what they print and how they exit, on a
-// database with a history, on one made before the history existed, and, on PostgreSQL, with
-// a role that may not create tables.
+// Unattended use as a shop's IT runs it: history, status and undo, what they print and how
+// they exit, on a database with a history, on one made before the history existed and, on
+// PostgreSQL, with a role that may not create tables; sync's retries and its lines for the
+// journal.
 #include "Kd562Prueba.h"
 #include "SimuladorPasarela.h"
 
+#include <QElapsedTimer>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSysInfo>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
+#include <atomic>
+#include <thread>
 
 using linea::Corrida;
 using linea::Kd562;
@@ -153,6 +159,86 @@ private slots:
                                 "Psd_Numero = 7"),
                  queda ? "11" : "00");
         QCOMPARE(kd.Corre({"history"}).estandar.count('\n'), queda ? 3 : 2);
+    }
+
+    // A failure that may pass by itself is tried again after a growing wait, or the one the
+    // gateway asks for; any other is not. In the journal each line carries its priority.
+    void reintentos_data() {
+        QTest::addColumn<int>("fallas"); // requests the gateway fails first
+        QTest::addColumn<int>("estado"); // with this HTTP status
+        QTest::addColumn<int>("espera"); // and this Retry-After; -1: none
+        QTest::addColumn<int>("salida");
+        QTest::addColumn<int>("peticiones");
+        QTest::newRow("dos 503, luego bien") << 2 << 503 << -1 << 0 << 3;
+        QTest::newRow("siempre 504") << 100 << 504 << -1 << 1 << 4;
+        QTest::newRow("429 con Retry-After") << 1 << 429 << 1 << 0 << 2;
+        QTest::newRow("500 no se reintenta") << 100 << 500 << -1 << 1 << 1;
+        QTest::newRow("401 no se reintenta") << 100 << 401 << -1 << 1 << 1;
+    }
+    void reintentos() {
+        QFETCH(int, fallas);
+        QFETCH(int, estado);
+        QFETCH(int, espera);
+        QFETCH(int, salida);
+        QFETCH(int, peticiones);
+        simulador::Configuracion c = Pasarela("");
+        c.fallasIniciales = fallas;
+        c.estadoFallas = estado;
+        c.reintentarEnS = espera;
+        simulador::SimuladorPasarela pasarela(c);
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        // Computed waits shrink a thousandfold; the gateway's own stays as it is.
+        QElapsedTimer reloj;
+        reloj.start();
+        const Corrida corrida = kd.Corre({"sync", "--yes", "--retries", "3"}, {}, {},
+                                         {"KD562_ESCALA_ESPERAS=0.001", "JOURNAL_STREAM=diario"});
+        QCOMPARE(corrida.salida, salida);
+        QCOMPARE(pasarela.Peticiones(), peticiones);
+        QVERIFY(reloj.elapsed() < 20000);
+        QVERIFY(espera < 0 || reloj.elapsed() >= espera * 1000);
+        // Every line has its priority: the report <3>, each retry <4>, the summary <6>, and
+        // a failed night ends in one <3> line.
+        const QStringList lineas = corrida.errores.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lineas.filter(QRegularExpression("^<[346]>")).size(), lineas.size());
+        QCOMPARE(lineas.filter(QRegularExpression("^<4>kd562: el intento \\d de 4 falló")).size(),
+                 peticiones - 1);
+        QCOMPARE(lineas.filter("<3>[CRITICO]").size(), salida ? peticiones : peticiones - 1);
+        QCOMPARE(lineas.last(), salida ? "<3>kd562: la descarga no se guardó (estado 1)"
+                                       : "<6>Productos: 2 nuevos, 0 cambiados, 0 sin cambio");
+        // Each try is in the history.
+        QCOMPARE(kd.Corre({"history"}).estandar.count("\tfallida\t"),
+                 salida ? peticiones : peticiones - 1);
+    }
+
+    // Another terminal keeps the database longer than a statement waits: tried again.
+    void reintentaBaseOcupada() {
+        if (prueba::EsPostgreSql())
+            QSKIP("El bloqueo de un archivo de SQLite");
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        std::atomic<bool> bloqueada = false;
+        std::thread otra([&] { // connections live in the thread that opened them
+            auto cnn = corvanta::Connection::Abre(kd.Db());
+            cnn->Execute("BEGIN IMMEDIATE"); // others read, none writes
+            bloqueada = true;
+            QThread::msleep(3500); // past the first try; the attempt's record waits for it
+            cnn->Execute("ROLLBACK");
+        });
+        while (!bloqueada)
+            QThread::msleep(5);
+        const Corrida corrida =
+            kd.Corre({"sync", "--yes", "--retries", "1"}, {}, {}, {"KD562_ESCALA_ESPERAS=0.001"});
+        otra.join();
+        QCOMPARE(corrida.salida, 0);
+        QVERIFY2(corrida.errores.contains("La base de datos está ocupada") &&
+                     corrida.errores.contains("kd562: el intento 1 de 2 falló"),
+                 qPrintable(corrida.errores));
     }
 
     // A database made before the history: everything works unattended, nothing creates the

@@ -317,14 +317,22 @@ void SimuladorPasarela::Estado::AtiendeCorte(int conexion) {
 void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
                                         httplib::Response& respuesta) {
     const Configuracion& c = configuracion;
+    bool falla = false;
     {
         std::unique_lock cerrojo(mutex);
         ultima = QByteArray::fromStdString(peticion.body);
-        ++peticiones;
+        falla = ++peticiones <= c.fallasIniciales;
         if (c.demoraMs > 0) {
             despertar.wait_for(cerrojo, std::chrono::milliseconds(c.demoraMs),
                                [this] { return deteniendo; });
         }
+    }
+    if (falla) {
+        respuesta.status = c.estadoFallas;
+        if (c.reintentarEnS >= 0)
+            respuesta.set_header("Retry-After", std::to_string(c.reintentarEnS));
+        respuesta.set_content("Servicio no disponible por el momento\n", kTipoTexto);
+        return;
     }
 
     respuesta.status = c.estadoHttp;

@@ -16,8 +16,9 @@ namespace {
 
 constexpr const char* kPrograma = "kd562-gateway-sim";
 constexpr const char* kConValor[] = {
-    "--port",        "--catalogue", "--user",         "--password", "--password-file", "--code",
-    "--http-status", "--delay-ms",  "--oversize-mib", "--redirect", "--empty-objects"};
+    "--port",          "--catalogue",   "--user",        "--password",     "--password-file",
+    "--code",          "--http-status", "--delay-ms",    "--oversize-mib", "--redirect",
+    "--empty-objects", "--fail-first",  "--fail-status", "--retry-after"};
 
 void Uso() {
     std::fputs("Uso: kd562-gateway-sim [opciones]\n"
@@ -40,7 +41,11 @@ void Uso() {
                "  --empty-objects N responde un resultado de N objetos vacíos\n"
                "  --reset-mid-body  corta la conexión con un reinicio a mitad del cuerpo\n"
                "  --short-body      cierra la conexión antes de completar el Content-Length\n"
-               "  --stall-body      envía la mitad del cuerpo y no envía nada más\n",
+               "  --stall-body      envía la mitad del cuerpo y no envía nada más\n"
+               "  --fail-first K    las primeras K peticiones reciben un error (503, o el\n"
+               "                    estado de --fail-status) antes de responder bien\n"
+               "  --fail-status N   el estado de esos errores (400-599)\n"
+               "  --retry-after S   con esos errores, la cabecera Retry-After: S\n",
                stdout);
 }
 
@@ -153,6 +158,24 @@ int main(int argc, char* argv[]) {
                 return ArgumentoInvalido(invalido);
             }
             configuracion.redireccion = valor;
+        } else if (opcion == QLatin1String("--fail-first")) {
+            const auto numero = entero(0, 1'000'000);
+            if (!numero) {
+                return ArgumentoInvalido(invalido);
+            }
+            configuracion.fallasIniciales = *numero;
+        } else if (opcion == QLatin1String("--fail-status")) {
+            const auto numero = entero(400, 599);
+            if (!numero) {
+                return ArgumentoInvalido(invalido);
+            }
+            configuracion.estadoFallas = *numero;
+        } else if (opcion == QLatin1String("--retry-after")) {
+            const auto numero = entero(0, 86'400);
+            if (!numero) {
+                return ArgumentoInvalido(invalido);
+            }
+            configuracion.reintentarEnS = *numero;
         } else if (opcion == QLatin1String("--empty-objects")) {
             const auto numero = entero(1, 20'000'000);
             if (!numero) {

@@ -85,7 +85,8 @@ void ClienteServicio::setLimitesMs(long conexionMs, long totalMs) {
     mTotalMs = totalMs;
 }
 
-bool ClienteServicio::Falla(const QString& motivo) {
+bool ClienteServicio::Falla(const QString& motivo, bool transitoria) {
+    mFallaTransitoria = transitoria;
     mUltimoError = motivo;
     // The texts never carry the password; this only guards against a host name or a
     // similar value that happens to contain it. Very short passwords would garble any text.
@@ -98,6 +99,8 @@ bool ClienteServicio::Falla(const QString& motivo) {
 bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuesta& respuesta) {
     mUltimoError.clear();
     mHuellaRespuesta.clear();
+    mFallaTransitoria = false;
+    mReintentarEnS = -1;
     IniciaRed();
 
     const QString texto = mURL.trimmed();
@@ -193,28 +196,33 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     case CURLE_COULDNT_RESOLVE_HOST:
         return Falla(QStringLiteral("No se encontró el servidor del servicio «%1». Revise la URL "
                                     "configurada.")
-                         .arg(url.host()));
+                         .arg(url.host()),
+                     true);
     case CURLE_COULDNT_CONNECT:
         return Falla(QStringLiteral("No se pudo conectar con el servidor del servicio (%1): la "
                                     "conexión fue rechazada o el servidor no está disponible.")
-                         .arg(servidor));
+                         .arg(servidor),
+                     true);
     case CURLE_OPERATION_TIMEDOUT: {
         curl_off_t conectado = 0;
         curl_easy_getinfo(c, CURLINFO_CONNECT_TIME_T, &conectado);
         if (conectado == 0) {
             return Falla(QStringLiteral("No se pudo conectar con el servidor del servicio (%1) "
                                         "dentro del tiempo límite de %2 s.")
-                             .arg(servidor, Segundos(std::min(mConexionMs, mTotalMs))));
+                             .arg(servidor, Segundos(std::min(mConexionMs, mTotalMs))),
+                         true);
         }
         long estado = 0;
         curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &estado);
         if (estado != 0) {
             return Falla(QStringLiteral("El servicio comenzó a responder pero la respuesta no "
                                         "llegó completa dentro del tiempo límite de %1 s.")
-                             .arg(Segundos(mTotalMs)));
+                             .arg(Segundos(mTotalMs)),
+                         true);
         }
         return Falla(QStringLiteral("El servicio no respondió dentro del tiempo límite de %1 s.")
-                         .arg(Segundos(mTotalMs)));
+                         .arg(Segundos(mTotalMs)),
+                     true);
     }
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -230,7 +238,8 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     case CURLE_PARTIAL_FILE:
         return Falla(QStringLiteral("Se perdió la conexión con el servidor del servicio (%1) antes "
                                     "de recibir la respuesta completa.")
-                         .arg(servidor));
+                         .arg(servidor),
+                     true);
     default:
         return Falla(QStringLiteral("No se pudo completar la consulta al servicio (%1): error de "
                                     "comunicación %2.")
@@ -254,9 +263,15 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
                          .arg(direccion));
     }
     if (estado < 200 || estado > 299) {
+        // Too many requests, or a proxy or gateway in front of it briefly down: worth another
+        // try, when the server says.
+        curl_off_t espera = -1;
+        if (curl_easy_getinfo(c, CURLINFO_RETRY_AFTER, &espera) == CURLE_OK && espera >= 0)
+            mReintentarEnS = static_cast<int>(std::min<curl_off_t>(espera, 86'400));
         return Falla(QStringLiteral("El servidor del servicio respondió con el estado HTTP %1; no "
                                     "se pudo obtener el catálogo.")
-                         .arg(estado));
+                         .arg(estado),
+                     estado == 429 || estado == 502 || estado == 503 || estado == 504);
     }
 
     QString motivo;

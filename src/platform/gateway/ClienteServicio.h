@@ -25,6 +25,11 @@ public:
     QString UltimoError() const { return mUltimoError; }
     // SHA-256 (hex) of the reply body the last successful ConsultaProductos parsed.
     QString HuellaRespuesta() const { return mHuellaRespuesta; }
+    // Whether the last failure may pass by itself (the server unreachable or slow, the link
+    // cut, HTTP 429, 502, 503 or 504), so that another try later may succeed; and the wait
+    // the server asked for with Retry-After, in seconds (-1: none).
+    bool FallaTransitoria() const { return mFallaTransitoria; }
+    int ReintentarEnS() const { return mReintentarEnS; }
 
     void setURL(const QString& url);
     void setServicio(const QString& servicio);
@@ -44,7 +49,7 @@ public:
     bool ConsultaProductos(ParametrosConsulta& parametros, Respuesta& respuesta);
 
 private:
-    bool Falla(const QString& motivo);
+    bool Falla(const QString& motivo, bool transitoria = false);
 
     QString mURL;
     QString mServicio;
@@ -52,6 +57,8 @@ private:
     QString mPassword;
     QString mUltimoError;
     QString mHuellaRespuesta;
+    bool mFallaTransitoria = false;
+    int mReintentarEnS = -1;
     long mConexionMs;
     long mTotalMs;
 };

@@ -5,6 +5,15 @@
 
 namespace corvanta {
 
+namespace {
+
+const QString kOtraTerminal = QStringLiteral("Otra terminal cambió los mismos datos al mismo "
+                                             "tiempo; no se guardó nada, intente de nuevo");
+const QString kOcupada = QStringLiteral("La base de datos está ocupada por otra conexión y no se "
+                                        "liberó a tiempo; intente de nuevo en unos momentos");
+
+} // namespace
+
 QString PerdidaDeEnlace(const QString& motivo) {
     return QStringLiteral("Se perdió la conexión con el servidor de base de datos; lo que estaba "
                           "en curso no se guardó (%1)")
@@ -18,16 +27,16 @@ QString MensajeMotor(const QString& base, const QString& codigo) {
     // PostgreSQL: another terminal changed the same rows in a transaction of its own.
     if (codigo == QStringLiteral("40001") || codigo == QStringLiteral("40P01") ||
         codigo == QStringLiteral("23505"))
-        return QStringLiteral("Otra terminal cambió los mismos datos al mismo tiempo; no se "
-                              "guardó nada, intente de nuevo (%1)")
-            .arg(base);
+        return QStringLiteral("%1 (%2)").arg(kOtraTerminal, base);
     // SQLITE_BUSY and SQLITE_LOCKED: another terminal kept the database longer than we wait.
     if (codigo == QStringLiteral("5") || codigo == QStringLiteral("6") ||
         base.contains(QStringLiteral("database is locked")))
-        return QStringLiteral("La base de datos está ocupada por otra conexión y no se liberó a "
-                              "tiempo; intente de nuevo en unos momentos (%1)")
-            .arg(base);
+        return QStringLiteral("%1 (%2)").arg(kOcupada, base);
     return base;
+}
+
+bool EsTransitoria(const QString& descripcion) {
+    return descripcion.startsWith(kOtraTerminal) || descripcion.startsWith(kOcupada);
 }
 
 QString MensajeDriver(const QSqlError& error) {

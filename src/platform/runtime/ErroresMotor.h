@@ -13,6 +13,9 @@ namespace corvanta {
 QString PerdidaDeEnlace(const QString& motivo);
 QString MensajeMotor(const QString& base, const QString& codigo);
 QString MensajeDriver(const QSqlError& error);
+// Whether a failure so described may pass by itself: another terminal held or changed the
+// same data at the same time.
+bool EsTransitoria(const QString& descripcion);
 // libpq's error for a result (or, without one, the connection's last error).
 QString ErrorPq(const pg_result* resultado, pg_conn* pq);
 

@@ -36,8 +36,8 @@ int Gravedad(int estilo) {
 
 } // namespace
 
-MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas)
-    : mSalida(salida), mRespuesta(respuestaPreguntas) {
+MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas, bool conPrioridad)
+    : mSalida(salida), mRespuesta(respuestaPreguntas), mConPrioridad(conPrioridad) {
     mSalida.setEncoding(QStringConverter::Utf8);
 }
 
@@ -53,6 +53,10 @@ QString MensajesConsola::Linea(const Mensaje& mensaje) {
 }
 
 int MensajesConsola::Muestra(const Mensaje& mensaje) {
+    if (mConPrioridad)
+        mSalida << (mensaje.estilo == Critico                                   ? "<3>"
+                    : mensaje.estilo == Exclamacion || PideSiNo(mensaje.estilo) ? "<4>"
+                                                                                : "<6>");
     mSalida << Linea(mensaje) << Qt::endl;
     mEstilos.append(mensaje.estilo);
     if (Gravedad(mensaje.estilo) > Gravedad(mPeor))

@@ -10,7 +10,10 @@ namespace corvanta {
 // the answer the command was given.
 class MensajesConsola : public ServicioMensajes {
 public:
-    explicit MensajesConsola(FILE* salida = stderr, int respuestaPreguntas = RespuestaNo);
+    // conPrioridad: each line starts with its syslog priority (<3> critical, <4> warnings
+    // and questions, <6> the rest), for a journal that reads the stream.
+    explicit MensajesConsola(FILE* salida = stderr, int respuestaPreguntas = RespuestaNo,
+                             bool conPrioridad = false);
     int Muestra(const Mensaje& mensaje) override;
     // The most severe style shown so far (0 none), so a command can tell how it ended.
     int PeorEstilo() const { return mPeor; }
@@ -25,6 +28,7 @@ public:
 private:
     QTextStream mSalida;
     int mRespuesta;
+    bool mConPrioridad;
     int mPeor = 0;
     QList<int> mEstilos;
     int mNo = 0;
