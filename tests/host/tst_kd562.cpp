@@ -146,7 +146,7 @@ private slots:
              "Uso: kd562 [OPCIONES] COMANDO [OPCIONES DEL COMANDO]\nSincronización de productos "
              "TAE y servicios.\n\nComandos:\n  init [--demo]             crea las tablas; --demo "
              "agrega productos de muestra\n  list                      muestra la lista de "
-             "servicios y su total\n  sync [--yes] [--dry-run] [--allow-shrink]\n"
+             "servicios y su total\n  sync [--yes] [--dry-run] [--allow-shrink] [--retries N]\n"
              "                            descarga el catálogo");
         fila("help account", {}, {"help", "account"}, 0, "",
              "Uso: kd562 [OPCIONES] account [--url URL] --user USUARIO [--password-stdin]\n"
