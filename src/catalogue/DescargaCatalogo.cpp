@@ -79,6 +79,9 @@ void frmKD562::Controles_B1Click() {
             return;
         }
         Respuesta oRespuesta;
+        oCliente->setAvance([this](qint64 bytes) {
+            InformaAvance(QStringLiteral("Recibidos %1 KiB de la pasarela").arg(bytes / 1024));
+        });
         if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
             bFallaTransitoria = oCliente->FallaTransitoria();
             iReintentarEnS = oCliente->ReintentarEnS();
@@ -107,8 +110,11 @@ void frmKD562::Controles_B1Click() {
         // The count is the gateway's word: a list of empty elements under the size cap may
         // claim millions of rows, so room grows with the rows actually read past this much.
         tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
-        for (qint32 i = 1; i <= iTotal; ++i)
+        for (qint32 i = 1; i <= iTotal; ++i) {
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
+            if (i % 5000 == 0)
+                InformaAvance(QStringLiteral("Planeados %1 de %2 servicios").arg(i).arg(iTotal));
+        }
         // Every row is in the plan: the parsed reply, several times its body, can go.
         oRespuesta = Respuesta();
 

@@ -35,6 +35,12 @@ QString frmKD562::HuellaCatalogoActual() {
     return HuellaCatalogo(LeeCatalogo());
 }
 
+void frmKD562::InformaAvance(const QString& texto) {
+    if (QObject* padre = Padre())
+        QMetaObject::invokeMethod(padre, "MuestraAvance", Qt::DirectConnection,
+                                  Q_ARG(QString, texto));
+}
+
 bool frmKD562::PreparaHistorial() {
     if (!bHistorial)
         return false;

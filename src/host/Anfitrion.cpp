@@ -6,10 +6,14 @@
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
 
+#include "runtime/EscapaLinea.h"
+
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QLabel>
 #include <QStatusBar>
 #include <QUuid>
+#include <cstdio>
 
 namespace kd562host {
 
@@ -60,6 +64,18 @@ void Anfitrion::MuestraResumen(const QStringList& lineas) {
 
 void Anfitrion::MuestraAviso(const QString& texto) {
     Aviso(texto, PrioridadAviso);
+}
+
+void Anfitrion::MuestraAvance(const QString& texto) {
+    if (!EnTerminal())
+        return;
+    const qint64 ahora = QDateTime::currentMSecsSinceEpoch();
+    if (ahora - mUltimoAvanceMs < 100)
+        return;
+    mUltimoAvanceMs = ahora;
+    std::fputs((QStringLiteral("\r\x1b[K") + corvanta::EscapaLinea(texto)).toUtf8().constData(),
+               stderr);
+    std::fflush(stderr);
 }
 
 QString Anfitrion::UltimaDescarga() const {

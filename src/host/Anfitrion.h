@@ -27,6 +27,9 @@ public:
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas);
     // A line from the screen outside its message boxes: on standard error.
     Q_INVOKABLE void MuestraAviso(const QString& texto);
+    // How far a long download is: one line that updates itself on a terminal's standard
+    // error, at most ten times a second; nothing elsewhere.
+    Q_INVOKABLE void MuestraAvance(const QString& texto);
     // "Última descarga: FECHA (OPERADOR)" from the history; empty when it cannot be read.
     QString UltimaDescarga() const;
     QStringList Resumen() const { return mResumen; }
@@ -42,6 +45,7 @@ private:
     QStringList mResumen;
     QPointer<QLabel> mLineaEstado;
     QPointer<QLabel> mUltimaDescarga;
+    qint64 mUltimoAvanceMs = 0;
     void MuestraUltimaDescarga();
 };
 

@@ -16,10 +16,16 @@ bool EnDiario() {
                          QByteArray::number(quint64(estado.st_ino));
 }
 
+bool EnTerminal() {
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
 void EscribeLinea(FILE* destino, const QString& texto, Prioridad prioridad) {
     QString linea = corvanta::EscapaLinea(texto) + QLatin1Char('\n');
     if (destino == stderr && EnDiario())
         linea.prepend(QStringLiteral("<%1>").arg(int(prioridad)));
+    if (destino == stderr && EnTerminal())
+        linea.prepend(QStringLiteral("\r\x1b[K"));
     std::fputs(linea.toUtf8().constData(), destino);
 }
 

@@ -36,7 +36,8 @@ public:
     }
     // Exactly these arguments.
     Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {},
-                      const QStringList& variables = {}) {
+                      const QStringList& variables = {},
+                      const QString& programa = QStringLiteral(KD562_EXE)) {
         QProcess proceso;
         proceso.setWorkingDirectory(Carpeta());
         // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
@@ -59,7 +60,7 @@ public:
             entorno.insert(v.section(QLatin1Char('='), 0, 0), valor);
         }
         proceso.setProcessEnvironment(entorno);
-        proceso.start(QStringLiteral(KD562_EXE), argumentos);
+        proceso.start(programa, argumentos);
         proceso.write(entrada);
         proceso.closeWriteChannel();
         proceso.waitForFinished(120000);

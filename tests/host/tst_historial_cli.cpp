@@ -213,6 +213,29 @@ private slots:
                  salida ? peticiones : peticiones - 1);
     }
 
+    // On a terminal, one line tells how far the download is, and each message erases it
+    // first; elsewhere (every other test) nothing of it shows.
+    void avanceEnTerminal() {
+        if (QProcess::execute("sh", {"-c", "command -v script >/dev/null"}) != 0)
+            QSKIP("Sin script(1) no hay terminal que simular");
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QCOMPARE(kd.Corre({"init"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        // script(1) gives the program a terminal; its standard output goes elsewhere.
+        const Corrida c = kd.CorreSolo(
+            {"-qec",
+             QStringLiteral("'%1' --db '%2' sync --yes 2>&1 >/dev/null").arg(KD562_EXE, kd.Db()),
+             "/dev/null"},
+            {}, {}, "script");
+        QCOMPARE(c.salida, 0);
+        QVERIFY2(c.estandar.startsWith("\r\x1b[KRecibidos 0 KiB de la pasarela\r\x1b[KServicios: 2 "
+                                       "nuevos"),
+                 qPrintable(c.estandar));
+        QVERIFY(c.estandar.endsWith("\r\x1b[KProductos: 2 nuevos, 0 cambiados, 0 sin cambio\r\n"));
+    }
+
     // Another terminal keeps the database longer than a statement waits: tried again.
     void reintentaBaseOcupada() {
         if (prueba::EsPostgreSql())

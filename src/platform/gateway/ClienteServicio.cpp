@@ -21,6 +21,7 @@ namespace {
 struct Recepcion {
     QByteArray cuerpo;
     bool excedida = false;
+    const std::function<void(qint64)>* avance = nullptr;
 };
 
 // CURLOPT_MAXFILESIZE_LARGE does not stop a chunked reply, so the cap is enforced here.
@@ -32,6 +33,8 @@ size_t Recibe(char* datos, size_t tamano, size_t cuantos, void* destino) {
         return 0;
     }
     recepcion->cuerpo.append(datos, qsizetype(bytes));
+    if (recepcion->avance && *recepcion->avance)
+        (*recepcion->avance)(recepcion->cuerpo.size());
     return bytes;
 }
 
@@ -152,6 +155,7 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     }
 
     Recepcion recepcion;
+    recepcion.avance = &mAvance;
     CURL* c = curl.get();
     CURLcode preparado = CURLE_OK;
     const auto fija = [&preparado](CURLcode resultado) {

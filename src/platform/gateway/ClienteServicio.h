@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace corvanta {
 
@@ -30,6 +31,8 @@ public:
     // the server asked for with Retry-After, in seconds (-1: none).
     bool FallaTransitoria() const { return mFallaTransitoria; }
     int ReintentarEnS() const { return mReintentarEnS; }
+    // Told the bytes of the reply received so far, as they arrive.
+    void setAvance(std::function<void(qint64 bytes)> avance) { mAvance = std::move(avance); }
 
     void setURL(const QString& url);
     void setServicio(const QString& servicio);
@@ -59,6 +62,7 @@ private:
     QString mHuellaRespuesta;
     bool mFallaTransitoria = false;
     int mReintentarEnS = -1;
+    std::function<void(qint64)> mAvance;
     long mConexionMs;
     long mTotalMs;
 };

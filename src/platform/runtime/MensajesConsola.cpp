@@ -2,6 +2,8 @@
 
 #include "runtime/EscapaLinea.h"
 
+#include <unistd.h>
+
 namespace corvanta {
 
 namespace {
@@ -37,7 +39,8 @@ int Gravedad(int estilo) {
 } // namespace
 
 MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas, bool conPrioridad)
-    : mSalida(salida), mRespuesta(respuestaPreguntas), mConPrioridad(conPrioridad) {
+    : mSalida(salida), mRespuesta(respuestaPreguntas), mConPrioridad(conPrioridad),
+      mTerminal(salida && ::isatty(::fileno(salida)) == 1) {
     mSalida.setEncoding(QStringConverter::Utf8);
 }
 
@@ -53,6 +56,8 @@ QString MensajesConsola::Linea(const Mensaje& mensaje) {
 }
 
 int MensajesConsola::Muestra(const Mensaje& mensaje) {
+    if (mTerminal)
+        mSalida << "\r\x1b[K";
     if (mConPrioridad)
         mSalida << (mensaje.estilo == Critico                                   ? "<3>"
                     : mensaje.estilo == Exclamacion || PideSiNo(mensaje.estilo) ? "<4>"

@@ -29,6 +29,8 @@ private:
     QTextStream mSalida;
     int mRespuesta;
     bool mConPrioridad;
+    // On a terminal a progress line may stand where the next line goes: it is erased first.
+    bool mTerminal;
     int mPeor = 0;
     QList<int> mEstilos;
     int mNo = 0;
