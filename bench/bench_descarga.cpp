@@ -5,8 +5,10 @@
 // wall time (e2e) and peak resident set. A second catalogue gives a quarter of the services
 // descriptions of their own that share their first ten characters. With KD562_PG_URL it
 // runs on PostgreSQL too, directly and through a proxy that delays each direction by
-// 0.5 ms, as a server a LAN away would.
+// 0.5 ms, as a server a LAN away would. With --historial it measures what the history of
+// downloads costs instead (CostoHistorial.cpp).
 #include "Comun.h"
+#include "CostoHistorial.h"
 #include "Demora.h"
 #include "Proceso.h"
 #include "SimuladorPasarela.h"
@@ -330,6 +332,29 @@ int main(int argc, char** argv) {
     IniciaRed();
     QApplication aplicacion(argc, argv);
     kd562::Main();
+    QTemporaryDir carpeta;
+    // The host reads no configuration but the empty system file given to it.
+    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
+    if (argc > 1 && std::strcmp(argv[1], "--historial") == 0) {
+        QList<int> tamanos;
+        QString motor;
+        for (int i = 2; i < argc; ++i) {
+            const QString argumento = QString::fromLocal8Bit(argv[i]);
+            bool ok = false;
+            const int n = argumento.toInt(&ok);
+            if (argumento == QStringLiteral("--motor") && i + 1 < argc) {
+                motor = QString::fromLocal8Bit(argv[++i]);
+            } else if (ok && n > 0) {
+                tamanos.append(n);
+            } else {
+                std::fprintf(stderr, "uso: bench_descarga --historial [--motor "
+                                     "sqlite|postgresql] [SERVICIOS...]\n");
+                return 2;
+            }
+        }
+        return MideHistorial(tamanos.isEmpty() ? QList<int>{10000, 100000} : tamanos, motor,
+                             carpeta.path());
+    }
     // Sizes on the command line; those after --prefijo use the shared-prefix catalogue.
     struct Corrida {
         int n;
@@ -348,10 +373,7 @@ int main(int argc, char** argv) {
                 corridas.append({argumento.toInt(), prefijo});
         }
     }
-    QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    // The host reads no configuration but the empty system file given to it.
-    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
     std::printf("%-11s %-8s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s "
                 "%10s\n",
                 "motor", "catalogo", "servicios", "consulta", "plan", "escritura", "lista", "total",
