@@ -41,8 +41,9 @@ std::vector<DatosProducto> ProductosDeCambio(Connection& cnn, qint64 numero, con
 
 } // namespace
 
-// Takes back the latest download not undone yet: its pairs get the rows they had before, the
-// products it changed their values before, through Productos; the products it created stay.
+// Takes back the latest download not undone yet: its pairs get the rows they had before (the
+// catalogue is written again whole, as a download writes it), the products it changed their
+// values before, through Productos; the products it created stay.
 // Recorded as an entry of its own. It refuses, changing nothing, when the catalogue or those
 // products are no longer as the download left them, unless forced.
 void frmKD562::DeshazDescarga(bool forzar) {
@@ -126,18 +127,13 @@ void frmKD562::DeshazDescarga(bool forzar) {
         CambiosDescarga tCambios;
         const ResumenDescarga tResumen = ResumeDescarga(actual, tDespues, &tCambios);
 
-        cnn.Ejecuta(QStringLiteral(
-                        "DELETE FROM Pos_Servicio_Producto WHERE EXISTS (SELECT 1 FROM "
-                        "Pos_Servicio_Descarga_Cambio c WHERE c.Psd_Numero = ? AND c.Psdc_Clase "
-                        "IN ('S-', 'S+') AND (c.Psp_Cve_Producto = "
-                        "Pos_Servicio_Producto.Psp_Cve_Producto OR (c.Psp_Cve_Producto IS NULL "
-                        "AND Pos_Servicio_Producto.Psp_Cve_Producto IS NULL)) AND (c.Psp_Monto = "
-                        "Pos_Servicio_Producto.Psp_Monto OR (c.Psp_Monto IS NULL AND "
-                        "Pos_Servicio_Producto.Psp_Monto IS NULL)))"),
-                    {iNumero});
-        cnn.InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(), viejas.size(),
-                        [&](size_t i, QVariantList& valores) {
-                            valores = ValoresServicio(viejas[i], sFecha, sOperador);
+        // Written as a download writes: every row again, in batches. A DELETE of the touched
+        // pairs alone would have to match each row against the change rows, and NULL amounts
+        // keep an index from serving that match.
+        EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
+        cnn.InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
+                        tDespues.filas.size(), [&](size_t i, QVariantList& valores) {
+                            valores = ValoresServicio(tDespues.filas[i], sFecha, sOperador);
                         });
         oProducto.GuardaProductos({}, tDespues.existentes);
 
