@@ -168,7 +168,7 @@ struct Motor {
 
 } // namespace
 
-int MideHistorial(const QList<int>& tamanos, const QString& soloMotor, const QString& carpeta) {
+int MideHistorial(const OpcionesHistorial& opciones, const QString& carpeta) {
     std::vector<Motor> motores;
     motores.push_back(
         {"sqlite",
@@ -192,10 +192,15 @@ int MideHistorial(const QList<int>& tamanos, const QString& soloMotor, const QSt
                                    QStringLiteral("DROP SCHEMA historial_%1 CASCADE").arg(marca));
                            }});
     std::erase_if(motores, [&](const Motor& m) {
-        return !soloMotor.isEmpty() && soloMotor != QLatin1String(m.nombre);
+        return !opciones.motor.isEmpty() && opciones.motor != QLatin1String(m.nombre);
     });
-    if (motores.empty()) {
-        std::fprintf(stderr, "ningún motor que medir: %s\n", qPrintable(soloMotor));
+    std::vector<Perfil> perfiles(std::begin(kPerfiles), std::end(kPerfiles));
+    std::erase_if(perfiles, [&](const Perfil& p) {
+        return !opciones.perfil.isEmpty() && opciones.perfil != QLatin1String(p.nombre);
+    });
+    if (motores.empty() || perfiles.empty()) {
+        std::fprintf(stderr, "nada que medir con el motor \"%s\" y el perfil \"%s\"\n",
+                     qPrintable(opciones.motor), qPrintable(opciones.perfil));
         return 2;
     }
 
@@ -203,7 +208,7 @@ int MideHistorial(const QList<int>& tamanos, const QString& soloMotor, const QSt
                 "e2e sin", "e2e con", "extra %", "MB con", "history N", "undo");
     std::fflush(stdout);
     int numero = 0;
-    for (const int n : tamanos) {
+    for (const int n : opciones.tamanos) {
         const QJsonArray catalogo = Catalogo(n, false);
         auto sirve = [](QJsonArray servicios) {
             simulador::Configuracion configuracion;
@@ -217,7 +222,7 @@ int MideHistorial(const QList<int>& tamanos, const QString& soloMotor, const QSt
         };
         const auto base = sirve(catalogo);
         for (const Motor& motor : motores) {
-            for (const Perfil& perfil : kPerfiles) {
+            for (const Perfil& perfil : perfiles) {
                 int cambiados = 0;
                 // A simulator of its own even for the same reply: the account moves each time.
                 const auto otro = sirve(Cambiado(catalogo, perfil.cada, cambiados));

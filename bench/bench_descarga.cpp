@@ -336,24 +336,28 @@ int main(int argc, char** argv) {
     // The host reads no configuration but the empty system file given to it.
     QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
     if (argc > 1 && std::strcmp(argv[1], "--historial") == 0) {
+        OpcionesHistorial opciones;
         QList<int> tamanos;
-        QString motor;
         for (int i = 2; i < argc; ++i) {
             const QString argumento = QString::fromLocal8Bit(argv[i]);
             bool ok = false;
             const int n = argumento.toInt(&ok);
             if (argumento == QStringLiteral("--motor") && i + 1 < argc) {
-                motor = QString::fromLocal8Bit(argv[++i]);
+                opciones.motor = QString::fromLocal8Bit(argv[++i]);
+            } else if (argumento == QStringLiteral("--perfil") && i + 1 < argc) {
+                opciones.perfil = QString::fromLocal8Bit(argv[++i]);
             } else if (ok && n > 0) {
                 tamanos.append(n);
             } else {
                 std::fprintf(stderr, "uso: bench_descarga --historial [--motor "
-                                     "sqlite|postgresql] [SERVICIOS...]\n");
+                                     "sqlite|postgresql] [--perfil misma|1%%|todo] "
+                                     "[SERVICIOS...]\n");
                 return 2;
             }
         }
-        return MideHistorial(tamanos.isEmpty() ? QList<int>{10000, 100000} : tamanos, motor,
-                             carpeta.path());
+        if (!tamanos.isEmpty())
+            opciones.tamanos = tamanos;
+        return MideHistorial(opciones, carpeta.path());
     }
     // Sizes on the command line; those after --prefijo use the shared-prefix catalogue.
     struct Corrida {
