@@ -5,14 +5,17 @@
 // wall time (e2e) and peak resident set. A second catalogue gives a quarter of the services
 // descriptions of their own that share their first ten characters. With KD562_PG_URL it
 // runs on PostgreSQL too, directly and through a proxy that delays each direction by
-// 0.5 ms, as a server a LAN away would.
+// 0.5 ms, as a server a LAN away would. With --historial it measures what the history of
+// downloads costs instead (CostoHistorial.cpp).
+#include "Comun.h"
+#include "CostoHistorial.h"
 #include "Demora.h"
+#include "Proceso.h"
 #include "SimuladorPasarela.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "data/Tablas.h"
 #include "gateway/ClienteServicio.h"
-#include "runtime/Cifrado.h"
 #include "runtime/MensajesGrabados.h"
 #include "runtime/Sesion.h"
 
@@ -22,54 +25,18 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
 
 using namespace corvanta;
+using namespace banco;
 
 namespace {
-
-const char* const kDescripciones[] = {"Televia",
-                                      "AT&T",
-                                      "Flash Mobile",
-                                      "Weex",
-                                      "Paquete Amigo Sin Limite",
-                                      "Saldo Local",
-                                      "Pago de luz domestica",
-                                      "Agua potable"};
-
-// A quarter of the services are bills. With `prefijo` each bill has a description of its
-// own but all share the first ten characters, which is all a bill's product key takes, so
-// their keys collide.
-QJsonArray Catalogo(int n, bool prefijo) {
-    QJsonArray catalogo;
-    for (int i = 0; i < n; ++i) {
-        const bool tae = i % 8 < 6;
-        const QString descripcion =
-            prefijo && !tae ? QStringLiteral("Pago de servicio %1").arg(i, 6, 10, QChar('0'))
-                            : QString::fromUtf8(kDescripciones[i % 8]);
-        // Distinct amounts keep the products distinct, as in a real catalogue.
-        catalogo.append(QJsonObject{{"PRODUCTO", QStringLiteral("S%1").arg(i, 6, 10, QChar('0'))},
-                                    {"DESCRIPCION", descripcion},
-                                    {"GRUPO", tae ? "TAE" : "SERVICIOS"},
-                                    {"MONTO", tae ? 10 + i / 8 : 0},
-                                    {"OBSERVACION", i % 50 == 0 ? "Error: suspendido" : ""}});
-    }
-    return catalogo;
-}
 
 // The screen's list (frmKD562::LlenaServicios) as it sends it.
 const QString kLista = QStringLiteral(
@@ -90,16 +57,6 @@ struct Fases {
     double consulta = 0, plan = 0, escritura = 0, lista = 0, total = 0;
     qint64 sentencias = 0;
 };
-
-// The module's tables and the gateway account, nothing else.
-void PreparaBase(Connection& cnn, const QString& pasarela) {
-    kd562::CreaTablas(cnn);
-    Cifrado cifrado;
-    cifrado.setLlave(kd562::LlaveCifrado);
-    cnn.Ejecuta(QStringLiteral("INSERT INTO Pos_Servicio_Configuracion (Psc_URL, Psc_Usuario, "
-                               "Psc_Password) VALUES (?, 'bench', ?)"),
-                {pasarela, cifrado.Transforma(QStringLiteral("x"))});
-}
 
 // The screen's download inside this process; the database is left as it wrote it.
 Fases MideScreen(int n, const QString& pasarela, const QString& url) {
@@ -346,48 +303,6 @@ Piso MidePiso(int n, const QString& pasarela, const QString& origen, const QStri
     return piso;
 }
 
-struct Proceso {
-    double segundos = 0;
-    double megas = 0; // the largest resident set it reached
-};
-
-std::vector<char*> Punteros(std::vector<QByteArray>& textos) {
-    std::vector<char*> punteros;
-    for (QByteArray& texto : textos)
-        punteros.push_back(texto.data());
-    punteros.push_back(nullptr);
-    return punteros;
-}
-
-// bench_descarga --proceso ARCHIVO PROGRAMA ARGUMENTOS...: runs the program as a child of
-// this process and writes to ARCHIVO its wall seconds, peak resident set in KiB and wait
-// status. Linux counts in a process's peak the memory it replaced at exec, so a child of the
-// benchmark itself, grown to hundreds of megabytes, would report the benchmark's peak; this
-// launcher is still small when it spawns.
-int Lanza(char** argv) {
-    timespec antes{}, despues{};
-    ::clock_gettime(CLOCK_MONOTONIC, &antes);
-    pid_t hijo = 0;
-    const int rc = posix_spawn(&hijo, argv[3], nullptr, nullptr, argv + 3, environ);
-    if (rc != 0) {
-        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[3], std::strerror(rc));
-        return 127;
-    }
-    int estado = 0;
-    rusage uso{};
-    while (::wait4(hijo, &estado, 0, &uso) < 0 && errno == EINTR) {
-    }
-    ::clock_gettime(CLOCK_MONOTONIC, &despues);
-    FILE* archivo = std::fopen(argv[2], "w");
-    if (!archivo)
-        return 127;
-    std::fprintf(archivo, "%.6f %ld %d\n",
-                 static_cast<double>(despues.tv_sec - antes.tv_sec) +
-                     static_cast<double>(despues.tv_nsec - antes.tv_nsec) / 1e9,
-                 uso.ru_maxrss, estado);
-    return std::fclose(archivo) == 0 ? 0 : 127;
-}
-
 // "kd562 sync --yes" as a process of its own, as a shop runs it, list printed included, on
 // a database that holds only the account. The configuration files are empty or missing, so
 // nothing but the command line sets it up.
@@ -396,99 +311,16 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
         auto cnn = Connection::Abre(url);
         PreparaBase(*cnn, pasarela);
     }
-    const QString bin = QCoreApplication::applicationDirPath();
-    const QByteArray programa = QFile::encodeName(bin + QStringLiteral("/kd562"));
-    const QByteArray errores = QFile::encodeName(carpeta + QStringLiteral("/sync.err"));
-    const QByteArray medida = QFile::encodeName(carpeta + QStringLiteral("/sync.medida"));
-    std::vector<QByteArray> argumentos = {
-        QFile::encodeName(QCoreApplication::applicationFilePath()),
-        "--proceso",
-        medida,
-        programa,
-        "sync",
-        "--yes",
-        "--db",
-        url.toUtf8(),
-        "--operator",
-        "BENCH"};
-    const QByteArrayList propias = {"KD562_CONF_SISTEMA", "KD562_MODULE_DIR", "XDG_CONFIG_HOME"};
-    std::vector<QByteArray> entorno;
-    for (char** e = environ; *e; ++e) {
-        const QByteArray variable(*e);
-        if (!propias.contains(variable.left(variable.indexOf('='))))
-            entorno.push_back(variable);
-    }
-    entorno.push_back("KD562_CONF_SISTEMA=" +
-                      QFile::encodeName(carpeta + QStringLiteral("/kd562.conf")));
-    entorno.push_back("KD562_MODULE_DIR=" + QFile::encodeName(bin + QStringLiteral("/modulos")));
-    entorno.push_back("XDG_CONFIG_HOME=" + QFile::encodeName(carpeta));
-    std::vector<char*> argv = Punteros(argumentos);
-    std::vector<char*> envp = Punteros(entorno);
-
-    int tubo[2];
-    if (::pipe2(tubo, O_CLOEXEC) != 0) {
-        std::perror("pipe2");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_t acciones;
-    posix_spawn_file_actions_init(&acciones);
-    posix_spawn_file_actions_addopen(&acciones, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&acciones, tubo[1], 1);
-    posix_spawn_file_actions_addopen(&acciones, 2, errores.constData(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    QFile::remove(QFile::decodeName(medida));
-    pid_t hijo = 0;
-    const int rc = posix_spawn(&hijo, argv[0], &acciones, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&acciones);
-    ::close(tubo[1]);
-    if (rc != 0) {
-        std::fprintf(stderr, "no se pudo ejecutar %s: %s\n", argv[0], std::strerror(rc));
-        std::exit(1);
-    }
-    // The list is drained as it comes; only the line count and the last line are kept.
-    qint64 lineas = 0;
-    QByteArray cola;
-    char bloque[1 << 16];
-    for (;;) {
-        const ssize_t leidos = ::read(tubo[0], bloque, sizeof bloque);
-        if (leidos < 0 && errno == EINTR)
-            continue;
-        if (leidos <= 0)
-            break;
-        lineas += std::count(bloque, bloque + leidos, '\n');
-        cola.append(bloque, leidos);
-        if (cola.size() > 4096)
-            cola.remove(0, cola.size() - 256);
-    }
-    ::close(tubo[0]);
-    int lanzador = 0;
-    while (::waitpid(hijo, &lanzador, 0) < 0 && errno == EINTR) {
-    }
-    QFile archivo(QFile::decodeName(medida));
-    const QList<QByteArray> campos = archivo.open(QIODevice::ReadOnly)
-                                         ? archivo.readAll().simplified().split(' ')
-                                         : QList<QByteArray>();
-    if (!WIFEXITED(lanzador) || WEXITSTATUS(lanzador) != 0 || campos.size() != 3) {
-        std::fprintf(stderr, "el lanzador de kd562 falló (estado %d)\n", lanzador);
-        std::exit(1);
-    }
-    Proceso p;
-    p.segundos = campos[0].toDouble();
-    p.megas = campos[1].toDouble() / 1024.0;
-    const int estado = campos[2].toInt();
+    const Ejecucion e = EjecutaKd562({"sync", "--yes"}, url, carpeta);
     // The header, a line per service, and the total.
-    const QByteArray ultima = cola.trimmed().split('\n').last();
-    if (!WIFEXITED(estado) || WEXITSTATUS(estado) != 0 || lineas != n + 2 ||
-        ultima != QByteArray("Total: ") + QByteArray::number(n)) {
-        QFile salida(QFile::decodeName(errores));
-        salida.open(QIODevice::ReadOnly);
+    if (!e.Termino() || e.lineas != n + 2 || e.ultima != "Total: " + QByteArray::number(n)) {
         std::fprintf(stderr,
                      "kd562 sync con %d servicios: estado %d, %lld líneas, última \"%s\"\n%s", n,
-                     WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, static_cast<long long>(lineas),
-                     ultima.constData(), salida.readAll().constData());
+                     WIFEXITED(e.estado) ? WEXITSTATUS(e.estado) : -1,
+                     static_cast<long long>(e.lineas), e.ultima.constData(), e.errores.constData());
         std::exit(1);
     }
-    return p;
+    return e.medida;
 }
 
 } // namespace
@@ -500,6 +332,33 @@ int main(int argc, char** argv) {
     IniciaRed();
     QApplication aplicacion(argc, argv);
     kd562::Main();
+    QTemporaryDir carpeta;
+    // The host reads no configuration but the empty system file given to it.
+    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
+    if (argc > 1 && std::strcmp(argv[1], "--historial") == 0) {
+        OpcionesHistorial opciones;
+        QList<int> tamanos;
+        for (int i = 2; i < argc; ++i) {
+            const QString argumento = QString::fromLocal8Bit(argv[i]);
+            bool ok = false;
+            const int n = argumento.toInt(&ok);
+            if (argumento == QStringLiteral("--motor") && i + 1 < argc) {
+                opciones.motor = QString::fromLocal8Bit(argv[++i]);
+            } else if (argumento == QStringLiteral("--perfil") && i + 1 < argc) {
+                opciones.perfil = QString::fromLocal8Bit(argv[++i]);
+            } else if (ok && n > 0) {
+                tamanos.append(n);
+            } else {
+                std::fprintf(stderr, "uso: bench_descarga --historial [--motor "
+                                     "sqlite|postgresql] [--perfil misma|1%%|todo] "
+                                     "[SERVICIOS...]\n");
+                return 2;
+            }
+        }
+        if (!tamanos.isEmpty())
+            opciones.tamanos = tamanos;
+        return MideHistorial(opciones, carpeta.path());
+    }
     // Sizes on the command line; those after --prefijo use the shared-prefix catalogue.
     struct Corrida {
         int n;
@@ -518,10 +377,7 @@ int main(int argc, char** argv) {
                 corridas.append({argumento.toInt(), prefijo});
         }
     }
-    QTemporaryDir carpeta;
     const QString servidor = qEnvironmentVariable("KD562_PG_URL");
-    // The host reads no configuration but the empty system file given to it.
-    QFile(carpeta.filePath(QStringLiteral("kd562.conf"))).open(QIODevice::WriteOnly);
     std::printf("%-11s %-8s %9s %8s %8s %9s %7s %8s | %7s %7s %7s %7s | %7s %6s | %8s %8s "
                 "%10s\n",
                 "motor", "catalogo", "servicios", "consulta", "plan", "escritura", "lista", "total",
@@ -540,14 +396,7 @@ int main(int argc, char** argv) {
     };
     // A schema of its own on the server for each run.
     auto esquema = [&](const QString& nombre, quint16 puerto = 0) {
-        auto admin = Connection::Abre(servidor);
-        admin->Execute(QStringLiteral("DROP SCHEMA IF EXISTS %1 CASCADE").arg(nombre));
-        admin->Execute(QStringLiteral("CREATE SCHEMA %1").arg(nombre));
-        QUrl url(servidor);
-        url.setQuery(QStringLiteral("schema=") + nombre);
-        if (puerto)
-            url.setPort(puerto);
-        return url.toString();
+        return Esquema(servidor, nombre, puerto);
     };
     // The screen's run, the floor from the rows it left, then the command as a process.
     auto mide = [&](const char* motor, const Corrida& c, const QString& pasarela,
