@@ -8,7 +8,6 @@
 
 #include <QVariant>
 #include <cmath>
-#include <map>
 
 using corvanta::Connection;
 using corvanta::Recordset;
@@ -69,16 +68,14 @@ std::optional<EntradaHistorial> Una(Connection& cnn, const QString& condicion,
 QString Celda(const QVariant& valor) {
     if (valor.isNull())
         return QString();
-    if (valor.typeId() == QMetaType::Double)
-        return corvanta::NumeroSQL(valor.toDouble());
+    if (valor.typeId() == QMetaType::Double) {
+        // Whole amounts, most of them, skip the general format's slow path.
+        const double numero = valor.toDouble();
+        if (numero == std::trunc(numero) && std::abs(numero) < 1e15)
+            return QString::number(qint64(numero));
+        return corvanta::NumeroSQL(numero);
+    }
     return corvanta::Texto(valor);
-}
-
-QStringList Celdas(const Recordset& rs) {
-    QStringList celdas;
-    for (int i = 0; i < rs.FieldCount(); ++i)
-        celdas.append(Celda(rs.Fields(i)));
-    return celdas;
 }
 
 } // namespace
@@ -247,34 +244,51 @@ Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
 }
 
 std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
-    // Rows before and after under one key: a service's (key, amount), a product's key. A NULL
-    // amount is one value and sorts first.
-    using Llave = std::tuple<QString, bool, double>;
-    using Lados = std::pair<std::vector<QStringList>, std::vector<QStringList>>;
     std::vector<QStringList> lineas;
     for (const bool servicios : {true, false}) {
-        std::map<Llave, Lados> grupos;
-        for (const bool despues : {false, true}) {
-            const QString clase = servicios ? (despues ? ServicioDespues : ServicioAntes)
-                                            : (despues ? ProductoDespues : ProductoAntes);
-            for (Recordset rs = LeeCambios(cnn, numero, clase); !rs.Eof(); rs.MoveNext()) {
-                const QVariant monto = servicios ? rs.Fields(4) : QVariant();
-                Lados& lados = grupos[{Celda(rs.Fields(0)), !monto.isNull(),
-                                       monto.isNull() ? 0.0 : monto.toDouble()}];
-                (despues ? lados.second : lados.first).push_back(Celdas(rs));
-            }
-        }
-        for (const auto& [llave, lados] : grupos) {
-            const auto& [antes, ahora] = lados;
+        // One query in key order, a key's old rows before its new ones: each group of rows
+        // (a service's key and amount, a product's key) stands together.
+        const QStringList& columnas =
+            servicios ? ColumnasServicioCambio() : ColumnasProductoCambio();
+        Recordset rs = cnn.Ejecuta(
+            QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
+                           "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2, Psdc_Clase DESC")
+                .arg(columnas.join(QStringLiteral(", ")),
+                     servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto")
+                               : QStringLiteral("Pr_Cve_Producto")),
+            {numero, servicios ? ServicioAntes : ProductoAntes,
+             servicios ? ServicioDespues : ProductoDespues});
+        std::vector<QStringList> antes, ahora;
+        auto cierra = [&] {
             if (antes.size() == 1 && ahora.size() == 1) {
                 lineas.push_back(QStringList{QStringLiteral("~")} + antes.front() + ahora.front());
-                continue;
+            } else {
+                for (QStringList& fila : antes)
+                    lineas.push_back(QStringList{QStringLiteral("-")} + fila);
+                for (QStringList& fila : ahora)
+                    lineas.push_back(QStringList{QStringLiteral("+")} + fila);
             }
-            for (const QStringList& fila : antes)
-                lineas.push_back(QStringList{QStringLiteral("-")} + fila);
-            for (const QStringList& fila : ahora)
-                lineas.push_back(QStringList{QStringLiteral("+")} + fila);
+            antes.clear();
+            ahora.clear();
+        };
+        QVariant clave, monto;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            const QVariant& k = rs.Fields(1);
+            const QVariant m = servicios ? rs.Fields(5) : QVariant();
+            if ((!antes.empty() || !ahora.empty()) && (k.isNull() != clave.isNull() || k != clave ||
+                                                       m.isNull() != monto.isNull() || m != monto))
+                cierra();
+            clave = k;
+            monto = m;
+            QStringList celdas;
+            celdas.reserve(rs.FieldCount() - 1);
+            for (int i = 1; i < rs.FieldCount(); ++i)
+                celdas.append(Celda(rs.Fields(i)));
+            (rs.Fields(0).toString() == (servicios ? ServicioAntes : ProductoAntes) ? antes : ahora)
+                .push_back(std::move(celdas));
         }
+        if (!antes.empty() || !ahora.empty())
+            cierra();
     }
     return lineas;
 }
