@@ -93,7 +93,7 @@ void frmKD562::RegistraDescarga(const QString& sFecha, const QString& /*sOperado
     EntradaHistorial e = Entrada(sFecha, Resultado::Guardada);
     e.cuentas = tResumen.Cuentas();
     e.huellaRespuesta = oCliente ? oCliente->HuellaRespuesta() : QString();
-    e.huellaCatalogo = HuellaCatalogo(tPlan.filas);
+    e.huellaCatalogo = tCambios.huellaDespues;
     e.huellaProductos = HuellaProductos(tCambios.productos);
     const qint64 numero = AgregaEntrada(cnn, e);
 

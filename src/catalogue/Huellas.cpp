@@ -1,7 +1,5 @@
 #include "catalogue/Huellas.h"
 
-#include "catalogue/OrdenFilas.h"
-
 #include <QCryptographicHash>
 
 namespace kd562 {
@@ -24,9 +22,13 @@ void Agrega(QByteArray& datos, double numero) {
 } // namespace
 
 QString HuellaCatalogo(const std::vector<FilaServicio>& filas) {
+    return HuellaCatalogo(Ordenadas(filas));
+}
+
+QString HuellaCatalogo(const std::vector<Fila>& ordenadas) {
     QCryptographicHash huella(QCryptographicHash::Sha256);
     QByteArray datos;
-    for (const Fila& fila : Ordenadas(filas)) {
+    for (const Fila& fila : ordenadas) {
         const FilaServicio& f = *fila.f;
         datos.clear();
         for (const QString* texto :

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/OrdenFilas.h"
 #include "catalogue/PlanDescarga.h"
 
 #include <QString>
@@ -11,6 +12,8 @@ namespace kd562 {
 // from empty texts), whatever the order of its rows: an undo can tell whether anything
 // changed since the entry that stored it.
 QString HuellaCatalogo(const std::vector<FilaServicio>& filas);
+// The same over rows already in their order (Ordenadas), which a download has at hand.
+QString HuellaCatalogo(const std::vector<Fila>& ordenadas);
 // The same for products: their keys and the columns a save writes.
 QString HuellaProductos(std::vector<const corvanta::DatosProducto*> productos);
 

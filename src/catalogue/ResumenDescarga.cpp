@@ -1,5 +1,6 @@
 #include "catalogue/ResumenDescarga.h"
 
+#include "catalogue/Huellas.h"
 #include "catalogue/OrdenFilas.h"
 
 #include "runtime/Productos.h"
@@ -120,6 +121,8 @@ ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const Pla
         }
     }
     r.clavesCompartidas = Compartidas(plan.filas);
+    if (cambios)
+        cambios->huellaDespues = HuellaCatalogo(nuevas);
     return r;
 }
 

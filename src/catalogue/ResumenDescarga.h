@@ -54,6 +54,8 @@ struct CambiosDescarga {
     std::vector<const FilaServicio*> antes;
     std::vector<const FilaServicio*> despues;
     std::vector<const corvanta::DatosProducto*> productos;
+    // HuellaCatalogo of the planned rows, taken from the summary's own sorted walk.
+    QString huellaDespues;
 };
 
 // Compares the rows stored before with the planned ones; fills cambios when given.
