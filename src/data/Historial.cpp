@@ -243,53 +243,58 @@ Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
         {numero, clase});
 }
 
-std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
-    std::vector<QStringList> lineas;
+void RecorreCambios(Connection& cnn, qint64 numero,
+                    const std::function<void(const QStringList& linea)>& porLinea) {
     for (const bool servicios : {true, false}) {
         // One query in key order, a key's old rows before its new ones: each group of rows
         // (a service's key and amount, a product's key) stands together.
         const QStringList& columnas =
             servicios ? ColumnasServicioCambio() : ColumnasProductoCambio();
-        Recordset rs = cnn.Ejecuta(
-            QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
-                           "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2, Psdc_Clase DESC")
-                .arg(columnas.join(QStringLiteral(", ")),
-                     servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto")
-                               : QStringLiteral("Pr_Cve_Producto")),
-            {numero, servicios ? ServicioAntes : ProductoAntes,
-             servicios ? ServicioDespues : ProductoDespues});
+        const QString claseAntes = servicios ? ServicioAntes : ProductoAntes;
         std::vector<QStringList> antes, ahora;
         auto cierra = [&] {
             if (antes.size() == 1 && ahora.size() == 1) {
-                lineas.push_back(QStringList{QStringLiteral("~")} + antes.front() + ahora.front());
+                porLinea(QStringList{QStringLiteral("~")} + antes.front() + ahora.front());
             } else {
-                for (QStringList& fila : antes)
-                    lineas.push_back(QStringList{QStringLiteral("-")} + fila);
-                for (QStringList& fila : ahora)
-                    lineas.push_back(QStringList{QStringLiteral("+")} + fila);
+                for (const QStringList& fila : antes)
+                    porLinea(QStringList{QStringLiteral("-")} + fila);
+                for (const QStringList& fila : ahora)
+                    porLinea(QStringList{QStringLiteral("+")} + fila);
             }
             antes.clear();
             ahora.clear();
         };
         QVariant clave, monto;
-        for (; !rs.Eof(); rs.MoveNext()) {
-            const QVariant& k = rs.Fields(1);
-            const QVariant m = servicios ? rs.Fields(5) : QVariant();
-            if ((!antes.empty() || !ahora.empty()) && (k.isNull() != clave.isNull() || k != clave ||
-                                                       m.isNull() != monto.isNull() || m != monto))
-                cierra();
-            clave = k;
-            monto = m;
-            QStringList celdas;
-            celdas.reserve(rs.FieldCount() - 1);
-            for (int i = 1; i < rs.FieldCount(); ++i)
-                celdas.append(Celda(rs.Fields(i)));
-            (rs.Fields(0).toString() == (servicios ? ServicioAntes : ProductoAntes) ? antes : ahora)
-                .push_back(std::move(celdas));
-        }
+        cnn.Recorre(
+            QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
+                           "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2, Psdc_Clase DESC")
+                .arg(columnas.join(QStringLiteral(", ")),
+                     servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto")
+                               : QStringLiteral("Pr_Cve_Producto")),
+            {numero, claseAntes, servicios ? ServicioDespues : ProductoDespues},
+            [&](const QVariantList& fila) {
+                const QVariant& k = fila.at(1);
+                const QVariant m = servicios ? fila.at(5) : QVariant();
+                if ((!antes.empty() || !ahora.empty()) &&
+                    (k.isNull() != clave.isNull() || k != clave || m.isNull() != monto.isNull() ||
+                     m != monto))
+                    cierra();
+                clave = k;
+                monto = m;
+                QStringList celdas;
+                celdas.reserve(fila.size() - 1);
+                for (qsizetype i = 1; i < fila.size(); ++i)
+                    celdas.append(Celda(fila.at(i)));
+                (fila.at(0).toString() == claseAntes ? antes : ahora).push_back(std::move(celdas));
+            });
         if (!antes.empty() || !ahora.empty())
             cierra();
     }
+}
+
+std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
+    std::vector<QStringList> lineas;
+    RecorreCambios(cnn, numero, [&](const QStringList& linea) { lineas.push_back(linea); });
     return lineas;
 }
 

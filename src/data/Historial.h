@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -81,6 +82,11 @@ corvanta::Recordset LeeCambios(corvanta::Connection& cnn, qint64 numero, const Q
 // The entry's changes as lines: a mark ("+" added, "-" retired, "~" changed, which gives the
 // old columns and then the new), then the columns; services by key and amount, then
 // products by key. A pair with more than one row before or after gives "-" and "+" lines.
+// Each line goes to porLinea as it is read: a change of every row of a large catalogue is
+// never held whole.
+void RecorreCambios(corvanta::Connection& cnn, qint64 numero,
+                    const std::function<void(const QStringList& linea)>& porLinea);
+// The same lines, all at once.
 std::vector<QStringList> LineasDeCambios(corvanta::Connection& cnn, qint64 numero);
 
 } // namespace kd562

@@ -77,12 +77,12 @@ int ComandoHistory(const Opciones& opciones, QTextStream& salida) {
                 QStringLiteral("No hay una entrada %1 en el historial").arg(opciones.entrada));
             return Rechazado;
         }
-        for (const QStringList& linea : kd562::LineasDeCambios(cnn, opciones.entrada)) {
+        kd562::RecorreCambios(cnn, opciones.entrada, [&](const QStringList& linea) {
             QStringList celdas;
             for (const QString& celda : linea)
                 celdas.append(EscapaLinea(celda));
             salida << celdas.join(QLatin1Char('\t')) << '\n';
-        }
+        });
         return Hecho;
     }
     salida << "Número\tFecha\tOperador\tTerminal\tOrigen\tResultado\tServicios nuevos\t"

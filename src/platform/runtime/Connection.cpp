@@ -85,6 +85,31 @@ Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros
     return Lee(*consulta, sql);
 }
 
+void Connection::Recorre(const QString& sql, const QVariantList& parametros,
+                         const std::function<void(const QVariantList& fila)>& porFila) {
+    AseguraEnlace();
+    QSqlQuery consulta(mBase);
+    consulta.setForwardOnly(true);
+    if (!consulta.prepare(sql))
+        throw Falla(MensajeDriver(consulta.lastError()));
+    for (int i = 0; i < parametros.size(); ++i)
+        consulta.bindValue(i, parametros.at(i));
+    ++mSentencias;
+    if (!consulta.exec())
+        throw Falla(MensajeDriver(consulta.lastError()));
+    const int columnas = consulta.record().count();
+    QVariantList fila;
+    while (consulta.next()) {
+        fila.clear();
+        for (int i = 0; i < columnas; ++i)
+            fila.append(consulta.isNull(i) ? QVariant() : consulta.value(i));
+        porFila(fila);
+    }
+    if (consulta.lastError().isValid())
+        throw Error(MensajeDriver(consulta.lastError()));
+    consulta.finish();
+}
+
 void Connection::setEsperaMs(int milisegundos) {
     QSqlQuery consulta(mBase);
     const QString sql = mMotor == Motor::Sqlite

@@ -33,6 +33,10 @@ public:
     Recordset Execute(const QString& sql, int opciones = -1);
     // For the suite's own library code: a statement with positional '?' parameters.
     Recordset Ejecuta(const QString& sql, const QVariantList& parametros);
+    // The same for a SELECT whose rows are too many to hold: each row is handed to porFila as
+    // it is read, in a list that the next row reuses.
+    void Recorre(const QString& sql, const QVariantList& parametros,
+                 const std::function<void(const QVariantList& fila)>& porFila);
     // Rows written by the last INSERT, UPDATE or DELETE.
     int FilasAfectadas() const { return mFilasAfectadas; }
 
