@@ -18,17 +18,17 @@ namespace {
 
 std::vector<FilaServicio> ServiciosDeCambio(Connection& cnn, qint64 numero, const QString& clase) {
     std::vector<FilaServicio> filas;
-    for (Recordset rs = LeeCambios(cnn, numero, clase); !rs.Eof(); rs.MoveNext()) {
+    RecorreFilasDeCambio(cnn, numero, clase, [&](const QVariantList& fila) {
         FilaServicio f;
-        f.Clave = Concatena(rs.Fields(0));
-        f.Descripcion = Concatena(rs.Fields(1));
-        f.Tipo = Concatena(rs.Fields(2));
-        f.Grupo = Concatena(rs.Fields(3));
-        f.Monto = rs.Fields(4).isNull() ? qQNaN() : Doble(rs.Fields(4));
-        f.Observacion = Concatena(rs.Fields(5));
-        f.Producto = Concatena(rs.Fields(6));
+        f.Clave = Concatena(fila.at(0));
+        f.Descripcion = Concatena(fila.at(1));
+        f.Tipo = Concatena(fila.at(2));
+        f.Grupo = Concatena(fila.at(3));
+        f.Monto = fila.at(4).isNull() ? qQNaN() : Doble(fila.at(4));
+        f.Observacion = Concatena(fila.at(5));
+        f.Producto = Concatena(fila.at(6));
         filas.push_back(std::move(f));
-    }
+    });
     return filas;
 }
 
@@ -82,6 +82,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
             return;
         }
         const std::vector<FilaServicio> actual = LeeCatalogo();
+        const std::vector<Fila> ordenActual = Ordenadas(actual);
         const std::vector<FilaServicio> viejas = ServiciosDeCambio(cnn, iNumero, ServicioAntes);
         const std::vector<FilaServicio> nuevas = ServiciosDeCambio(cnn, iNumero, ServicioDespues);
         std::vector<DatosProducto> productosAntes = ProductosDeCambio(cnn, iNumero, ProductoAntes);
@@ -99,7 +100,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
                 if (const auto p = actuales.constFind(clave); p != actuales.cend())
                     comoQuedaron.push_back(&*p);
             if (comoQuedaron.size() != size_t(claves.size()) ||
-                HuellaCatalogo(actual) != descarga->huellaCatalogo ||
+                HuellaCatalogo(ordenActual) != descarga->huellaCatalogo ||
                 HuellaProductos(comoQuedaron) != descarga->huellaProductos) {
                 tTransaccion.Deshace();
                 PunteroRaton::Fija(PunteroNormal);
@@ -125,7 +126,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
         tDespues.existentes = std::move(productosAntes);
         tDespues.leidos = actuales;
         CambiosDescarga tCambios;
-        const ResumenDescarga tResumen = ResumeDescarga(actual, tDespues, &tCambios);
+        const ResumenDescarga tResumen = ResumeDescarga(ordenActual, tDespues, &tCambios);
 
         // Written as a download writes: every row again, in batches. A DELETE of the touched
         // pairs alone would have to match each row against the change rows, and NULL amounts
@@ -141,7 +142,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
         EntradaHistorial e = Entrada(sFecha, Resultado::Deshacer);
         e.deshace = iNumero;
         e.cuentas = tResumen.Cuentas();
-        e.huellaCatalogo = HuellaCatalogo(tDespues.filas);
+        e.huellaCatalogo = tCambios.huellaDespues;
         std::vector<const DatosProducto*> antes, despues;
         for (const DatosProducto* p : tCambios.productos) {
             antes.push_back(&*actuales.constFind(p->Clave));

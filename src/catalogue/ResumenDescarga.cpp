@@ -68,8 +68,12 @@ std::vector<ResumenDescarga::ClaveCompartida> Compartidas(const std::vector<Fila
 
 ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan,
                                CambiosDescarga* cambios) {
+    return ResumeDescarga(Ordenadas(antes), plan, cambios);
+}
+
+ResumenDescarga ResumeDescarga(const std::vector<Fila>& viejas, const PlanDescarga& plan,
+                               CambiosDescarga* cambios) {
     ResumenDescarga r;
-    const std::vector<Fila> viejas = Ordenadas(antes);
     const std::vector<Fila> nuevas = Ordenadas(plan.filas);
     auto anota = [&](std::vector<const FilaServicio*> CambiosDescarga::*lado,
                      const std::vector<Fila>& filas, size_t desde, size_t hasta) {

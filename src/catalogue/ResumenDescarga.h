@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/OrdenFilas.h"
 #include "catalogue/PlanDescarga.h"
 
 #include <QString>
@@ -61,5 +62,8 @@ struct CambiosDescarga {
 // Compares the rows stored before with the planned ones; fills cambios when given.
 ResumenDescarga ResumeDescarga(const std::vector<FilaServicio>& antes, const PlanDescarga& plan,
                                CambiosDescarga* cambios = nullptr);
+// The same with the rows stored before already in their order (Ordenadas).
+ResumenDescarga ResumeDescarga(const std::vector<Fila>& viejas, const PlanDescarga& plan,
+                               CambiosDescarga* cambios);
 
 } // namespace kd562

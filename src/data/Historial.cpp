@@ -233,14 +233,25 @@ std::optional<EntradaHistorial> IntentoPosterior(Connection& cnn, qint64 numero)
                {numero});
 }
 
-Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
+namespace {
+
+QString ConsultaCambios(const QString& clase) {
     const bool servicio = clase.startsWith(QLatin1Char('S'));
-    return cnn.Ejecuta(
-        QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga_Cambio WHERE Psd_Numero = ? AND "
-                       "Psdc_Clase = ?")
-            .arg((servicio ? ColumnasServicioCambio() : ColumnasProductoCambio())
-                     .join(QStringLiteral(", "))),
-        {numero, clase});
+    return QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga_Cambio WHERE Psd_Numero = ? AND "
+                          "Psdc_Clase = ?")
+        .arg((servicio ? ColumnasServicioCambio() : ColumnasProductoCambio())
+                 .join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
+    return cnn.Ejecuta(ConsultaCambios(clase), {numero, clase});
+}
+
+void RecorreFilasDeCambio(Connection& cnn, qint64 numero, const QString& clase,
+                          const std::function<void(const QVariantList& fila)>& porFila) {
+    cnn.Recorre(ConsultaCambios(clase), {numero, clase}, porFila);
 }
 
 void RecorreCambios(Connection& cnn, qint64 numero,

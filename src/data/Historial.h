@@ -79,6 +79,9 @@ std::optional<EntradaHistorial> IntentoPosterior(corvanta::Connection& cnn, qint
 
 // The entry's change rows of one kind: the columns of its kind, in the tables' order.
 corvanta::Recordset LeeCambios(corvanta::Connection& cnn, qint64 numero, const QString& clase);
+// The same rows one at a time, for the services' many.
+void RecorreFilasDeCambio(corvanta::Connection& cnn, qint64 numero, const QString& clase,
+                          const std::function<void(const QVariantList& fila)>& porFila);
 // The entry's changes as lines: a mark ("+" added, "-" retired, "~" changed, which gives the
 // old columns and then the new), then the columns; services by key and amount, then
 // products by key. A pair with more than one row before or after gives "-" and "+" lines.
