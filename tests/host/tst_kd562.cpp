@@ -63,6 +63,11 @@ private slots:
                  "kd562: No existe la base de datos tienda.db\n", {}, "sqlite:tienda.db");
         fila("carpeta inexistente", {}, {"list"}, 2,
              "kd562: No existe la base de datos falta/tienda.db\n", {}, "sqlite:falta/tienda.db");
+        // The file is there only through the link's "..": the path's own is not made either.
+        fila("a traves de un enlace", {}, {"list"}, 2,
+             "kd562: No se pudo abrir la base de datos enlace/../tienda.db: unable to open "
+             "database file\n",
+             {}, "sqlite:enlace/../tienda.db");
         fila("otro motor", {}, {"list"}, 2,
              "kd562: Dirección de base de datos no reconocida: postgres://x (se espera "
              "sqlite:RUTA o postgresql://USUARIO@SERVIDOR[:PUERTO]/BASE)\n",
@@ -101,6 +106,9 @@ private slots:
             QVERIFY(vacia.open(QIODevice::WriteOnly));
             vacia.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
         }
+        QVERIFY(QDir(kd.Carpeta()).mkpath("sub/dentro") &&
+                QFile::link("sub/dentro", kd.Carpeta() + "/enlace") &&
+                QFile(kd.Carpeta() + "/sub/tienda.db").open(QIODevice::WriteOnly));
         for (const QString& comando : antes)
             QCOMPARE(kd.Corre(comando.split(QLatin1Char(' '))).salida, 0);
         const QStringList entrada =
