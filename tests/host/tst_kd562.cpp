@@ -7,14 +7,8 @@
 #include "host/Anfitrion.h"
 #include "runtime/Cifrado.h"
 #include "runtime/Funciones.h"
-#include "runtime/Sesion.h"
-#include "runtime/Valores.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrlQuery>
 #include <QtTest>
