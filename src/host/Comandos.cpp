@@ -1,35 +1,22 @@
 #include "host/Comandos.h"
-
 #include "host/PasosComando.h"
 
-#include "controls/Etiqueta.h"
-#include "controls/ListView.h"
-#include "data/Historial.h"
 #include "data/Tablas.h"
-#include "forms/CargaModulo.h"
-#include "host/Anfitrion.h"
 #include "host/DatosDemo.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
-#include "runtime/EscapaLinea.h"
-#include "runtime/Funciones.h"
-#include "runtime/MensajesConsola.h"
 #include "runtime/Sesion.h"
-#include "runtime/Valores.h"
 
 #include <QApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QTimer>
-#include <QToolButton>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <string>
-#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -37,53 +24,21 @@ namespace kd562host {
 
 namespace {
 
-// The database keeps the gateway account: say so when any local user may read it.
-void AvisaSiOtrosLeen(const QString& url) {
-    if (!url.startsWith(QStringLiteral("sqlite:")))
-        return;
-    const QString ruta = url.mid(7);
-    struct stat estado {};
-    if (::stat(QFile::encodeName(ruta).constData(), &estado) == 0 && (estado.st_mode & S_IROTH))
-        Aviso(QStringLiteral("aviso: otros usuarios pueden leer la base de datos %1, que guarda "
-                             "la cuenta de la pasarela; quíteles el permiso con: chmod o-rwx %1")
-                  .arg(ruta),
-              PrioridadAviso);
-}
-
-void CompruebaTablas() {
-    const QStringList faltan = kd562::TablasFaltantes(Sesion::Conexion());
-    if (!faltan.isEmpty())
-        throw Error(QStringLiteral("La base de datos no tiene las tablas %1; ejecute "
-                                   "\"kd562 init\" primero")
-                        .arg(faltan.join(QStringLiteral(", "))));
-}
-
-// A table of the same name but another shape is not ours to use or to change.
-void CompruebaColumnas() {
-    const QString falta = kd562::ColumnaFaltante(Sesion::Conexion());
-    if (!falta.isEmpty())
-        throw Error(
-            QStringLiteral("La tabla %1 no tiene la columna %2")
-                .arg(falta.section(QLatin1Char('.'), 0, 0), falta.section(QLatin1Char('.'), 1)));
-}
-
-int ComandoInit(const Opciones& opciones, QTextStream& salida) {
+int ComandoInit(Paso& paso) {
     kd562::CreaTablas(Sesion::Conexion());
-    if (opciones.demo) {
+    if (paso.opciones.demo) {
         const int agregados = AgregaProductosDemo(Sesion::Conexion());
-        salida << QStringLiteral("Productos de muestra agregados: %1").arg(agregados) << Qt::endl;
+        paso.salida << QStringLiteral("Productos de muestra agregados: %1").arg(agregados)
+                    << Qt::endl;
     }
     return Hecho;
 }
 
-int ComandoList(const Opciones& opciones, QTextStream& salida) {
-    Anfitrion anfitrion;
-    PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
-    anfitrion.Abre(pantalla);
+int ComandoList(Paso& paso) {
+    PantallaSuite* pantalla = paso.Pantalla();
     // A screen that failed to load its list reported it with a critical message.
     const int resultado = Consola().Cuenta(Critico) > 0 ? Rechazado : Hecho;
-    ImprimeLista(pantalla, salida);
-    anfitrion.close();
+    ImprimeLista(pantalla, paso.salida);
     return resultado;
 }
 
@@ -102,10 +57,9 @@ double EsperaReintento(int intento, int reintentarEnS) {
     return std::min(kTope, base * azar) * (ok && escala >= 0 ? escala : 1.0);
 }
 
-int ComandoSync(const Opciones& opciones, QTextStream& salida) {
-    Anfitrion anfitrion;
-    PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
-    anfitrion.Abre(pantalla);
+int ComandoSync(Paso& paso) {
+    const Opciones& opciones = paso.opciones;
+    PantallaSuite* pantalla = paso.Pantalla();
     // Unattended, a reply that would retire most of the catalogue stops before writing.
     pantalla->setProperty("Simulacion", opciones.simulacion);
     pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
@@ -132,7 +86,7 @@ int ComandoSync(const Opciones& opciones, QTextStream& salida) {
         std::fflush(stderr);
         QThread::msleep(static_cast<unsigned long>(espera * 1000));
     }
-    for (const QString& linea : anfitrion.Resumen())
+    for (const QString& linea : paso.Contenedor().Resumen())
         EscribeLinea(stderr, linea);
     // Only a preview that went through has something to say it did not keep.
     if (opciones.simulacion && resultado == Hecho)
@@ -142,8 +96,7 @@ int ComandoSync(const Opciones& opciones, QTextStream& salida) {
     if (resultado != Hecho && !opciones.simulacion && EnDiario())
         Aviso(QStringLiteral("la descarga no se guardó (estado %1)").arg(resultado));
     std::fflush(stderr);
-    ImprimeLista(pantalla, salida);
-    anfitrion.close();
+    ImprimeLista(pantalla, paso.salida);
     return resultado;
 }
 
@@ -157,19 +110,18 @@ QString LeePassword() {
     return password;
 }
 
-int ComandoAccount(const Opciones& opciones, QTextStream& /*salida*/) {
+int ComandoAccount(Paso& paso) {
+    const Opciones& opciones = paso.opciones;
     std::optional<QString> password;
     if (opciones.passwordStdin)
         password = LeePassword();
-    Anfitrion anfitrion;
-    PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
-    anfitrion.Abre(pantalla);
+    PantallaSuite* pantalla = paso.Pantalla();
     Consola().Reinicia();
 
     bool guardado = false;
     bool dialogoVisto = false;
     // The dialog is modal: it is filled and accepted from inside its own loop.
-    QTimer::singleShot(0, &anfitrion, [&] {
+    QTimer::singleShot(0, &paso.Contenedor(), [&] {
         QWidget* dialogo = nullptr;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->objectName() == QStringLiteral("frmConfiguracion") && w->isVisible())
@@ -192,52 +144,37 @@ int ComandoAccount(const Opciones& opciones, QTextStream& /*salida*/) {
             Boton(dialogo, QStringLiteral("b2"))->click();
     });
     Boton(pantalla->Ventana(), QStringLiteral("b3"))->click();
-    anfitrion.close();
     if (!dialogoVisto)
         return Rechazado;
     return guardado && Resultado() == Hecho ? Hecho : Rechazado;
 }
 
-int ComandoShow(const Opciones& opciones) {
-    auto* anfitrion = new Anfitrion;
-    anfitrion->setAttribute(Qt::WA_DeleteOnClose);
-    PantallaSuite* pantalla = CreaPantalla(opciones, qApp);
-    anfitrion->Abre(pantalla);
+int ComandoShow(Paso& paso) {
+    paso.Pantalla();
     return QApplication::exec();
 }
 
 } // namespace
 
+// Every command goes through here: the database first, where a bad path or a table of
+// another shape is a usage error, then the command, then the container closes.
 int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
-    // The database is checked before any screen is shown: a bad path is a usage error.
-    // Only init may create the database file.
-    const bool init = opciones.comando == QStringLiteral("init");
+    static const std::pair<const char*, int (*)(Paso&)> comandos[] = {
+        {"init", ComandoInit},       {"list", ComandoList},       {"sync", ComandoSync},
+        {"account", ComandoAccount}, {"history", ComandoHistory}, {"status", ComandoStatus},
+        {"undo", ComandoUndo}};
+    // The options know no other command: the rest is show.
+    int (*comando)(Paso&) = ComandoShow;
+    for (const auto& [nombre, corre] : comandos)
+        if (opciones.comando == QLatin1String(nombre))
+            comando = corre;
     try {
-        Sesion::setCreaBase(init);
-        AvisaSiOtrosLeen(Sesion::Conexion().Url());
-        if (!init)
-            CompruebaTablas();
-        CompruebaColumnas();
-    } catch (const std::exception& e) {
-        Aviso(DescripcionDe(e));
-        return ErrorDeUso;
-    }
-    try {
-        if (init)
-            return ComandoInit(opciones, salida);
-        if (opciones.comando == QStringLiteral("list"))
-            return ComandoList(opciones, salida);
-        if (opciones.comando == QStringLiteral("sync"))
-            return ComandoSync(opciones, salida);
-        if (opciones.comando == QStringLiteral("account"))
-            return ComandoAccount(opciones, salida);
-        if (opciones.comando == QStringLiteral("history"))
-            return ComandoHistory(opciones, salida);
-        if (opciones.comando == QStringLiteral("status"))
-            return ComandoStatus(opciones, salida);
-        if (opciones.comando == QStringLiteral("undo"))
-            return ComandoUndo(opciones, salida);
-        return ComandoShow(opciones);
+        // Only init may create the database file.
+        AbreBase(comando == ComandoInit);
+        Paso paso(opciones, salida);
+        const int resultado = comando(paso);
+        paso.Cierra();
+        return resultado;
     } catch (const std::exception& e) {
         Aviso(DescripcionDe(e));
         return ErrorDeUso;

@@ -1,34 +1,13 @@
 #include "host/Comandos.h"
 #include "host/PasosComando.h"
 
-#include "controls/Etiqueta.h"
-#include "controls/ListView.h"
 #include "data/Historial.h"
-#include "data/Tablas.h"
-#include "forms/CargaModulo.h"
-#include "host/Anfitrion.h"
-#include "host/DatosDemo.h"
 #include "host/Salida.h"
-#include "runtime/Error.h"
-#include "runtime/EscapaLinea.h"
 #include "runtime/Funciones.h"
-#include "runtime/MensajesConsola.h"
 #include "runtime/Sesion.h"
-#include "runtime/Valores.h"
 
-#include <QApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QLineEdit>
-#include <QRandomGenerator>
-#include <QThread>
-#include <QTimer>
-#include <QToolButton>
-#include <cmath>
 #include <cstdio>
-#include <iostream>
-#include <string>
-#include <sys/stat.h>
 
 using namespace corvanta;
 
@@ -49,25 +28,24 @@ QString Edad(qint64 segundos) {
 
 } // namespace
 
-int ComandoUndo(const Opciones& opciones, QTextStream& salida) {
+int ComandoUndo(Paso& paso) {
     Connection& cnn = Sesion::Conexion();
     if (!kd562::ExisteHistorial(cnn) || !kd562::UltimaPorDeshacer(cnn)) {
         EscribeLinea(stderr, QStringLiteral("No hay descargas que deshacer"), PrioridadAviso);
         return Rechazado;
     }
-    Anfitrion anfitrion;
-    PantallaSuite* pantalla = CreaPantalla(opciones, &anfitrion);
-    anfitrion.Abre(pantalla);
+    PantallaSuite* pantalla = paso.Pantalla();
     Consola().Reinicia();
     QMetaObject::invokeMethod(pantalla, "DeshazDescarga", Qt::DirectConnection,
-                              Q_ARG(bool, opciones.forzar));
+                              Q_ARG(bool, paso.opciones.forzar));
     const int resultado = Resultado();
-    ImprimeResultado(anfitrion, pantalla, salida);
-    anfitrion.close();
+    ImprimeResultado(paso);
     return resultado;
 }
 
-int ComandoHistory(const Opciones& opciones, QTextStream& salida) {
+int ComandoHistory(Paso& paso) {
+    const Opciones& opciones = paso.opciones;
+    QTextStream& salida = paso.salida;
     Connection& cnn = Sesion::Conexion();
     const bool existe = kd562::ExisteHistorial(cnn);
     if (opciones.entrada > 0) {
@@ -77,17 +55,14 @@ int ComandoHistory(const Opciones& opciones, QTextStream& salida) {
                 QStringLiteral("No hay una entrada %1 en el historial").arg(opciones.entrada));
             return Rechazado;
         }
-        kd562::RecorreCambios(cnn, opciones.entrada, [&](const QStringList& linea) {
-            QStringList celdas;
-            for (const QString& celda : linea)
-                celdas.append(EscapaLinea(celda));
-            salida << celdas.join(QLatin1Char('\t')) << '\n';
-        });
+        kd562::RecorreCambios(cnn, opciones.entrada,
+                              [&](const QStringList& linea) { ImprimeCeldas(salida, linea); });
         return Hecho;
     }
-    salida << "Número\tFecha\tOperador\tTerminal\tOrigen\tResultado\tServicios nuevos\t"
-              "Servicios retirados\tServicios cambiados\tServicios sin cambio\tProductos "
-              "nuevos\tProductos cambiados\tProductos sin cambio\tMensaje\n";
+    ImprimeCeldas(salida, {"Número", "Fecha", "Operador", "Terminal", "Origen", "Resultado",
+                           "Servicios nuevos", "Servicios retirados", "Servicios cambiados",
+                           "Servicios sin cambio", "Productos nuevos", "Productos cambiados",
+                           "Productos sin cambio", "Mensaje"});
     if (!existe)
         return Hecho;
     for (const kd562::EntradaHistorial& e : kd562::LeeHistorial(cnn, opciones.limite)) {
@@ -96,14 +71,14 @@ int ComandoHistory(const Opciones& opciones, QTextStream& salida) {
         for (size_t i = 0; i < 7; ++i)
             celdas.append(Celda(e.cuentas, i));
         celdas.append(e.mensaje);
-        for (QString& celda : celdas)
-            celda = EscapaLinea(celda);
-        salida << celdas.join(QLatin1Char('\t')) << '\n';
+        ImprimeCeldas(salida, celdas);
     }
     return Hecho;
 }
 
-int ComandoStatus(const Opciones& opciones, QTextStream& salida) {
+int ComandoStatus(Paso& paso) {
+    const Opciones& opciones = paso.opciones;
+    QTextStream& salida = paso.salida;
     Connection& cnn = Sesion::Conexion();
     const std::optional<kd562::EntradaHistorial> ultima =
         kd562::ExisteHistorial(cnn) ? kd562::UltimaConfirmada(cnn) : std::nullopt;
@@ -123,10 +98,9 @@ int ComandoStatus(const Opciones& opciones, QTextStream& salida) {
                        : QStringLiteral("Descarga %1").arg(ultima->numero);
     if (ultima->resultado == kd562::Resultado::Deshecha)
         cual += QStringLiteral(" (deshecha después)");
-    salida << EscapaLinea(QStringLiteral("%1: %2, hace %3, por %4 en %5")
-                              .arg(cual, ultima->fecha, Edad(edad(ultima->fecha)), ultima->operador,
-                                   ultima->terminal))
-           << '\n';
+    ImprimeCeldas(salida, {QStringLiteral("%1: %2, hace %3, por %4 en %5")
+                               .arg(cual, ultima->fecha, Edad(edad(ultima->fecha)),
+                                    ultima->operador, ultima->terminal)});
     if (ultima->cuentas) {
         const auto& n = *ultima->cuentas;
         salida << QStringLiteral("Servicios: %1 nuevos, %2 retirados, %3 cambiados, %4 sin "
@@ -140,7 +114,7 @@ int ComandoStatus(const Opciones& opciones, QTextStream& salida) {
                       .arg(n[6]);
     }
     // The catalogue as that entry left it, or changed by hand since.
-    PantallaSuite* pantalla = CreaPantalla(opciones, qApp);
+    PantallaSuite* pantalla = paso.PantallaSinCargar();
     QString huella;
     QMetaObject::invokeMethod(pantalla, "HuellaCatalogoActual", Qt::DirectConnection,
                               Q_RETURN_ARG(QString, huella));
@@ -150,9 +124,8 @@ int ComandoStatus(const Opciones& opciones, QTextStream& salida) {
                   .arg(ultima->numero);
     int resultado = Hecho;
     if (const auto intento = kd562::IntentoPosterior(cnn, ultima->numero)) {
-        salida << EscapaLinea(QStringLiteral("Después, %1 (%2): %3")
-                                  .arg(intento->fecha, intento->resultado, intento->mensaje))
-               << '\n';
+        ImprimeCeldas(salida, {QStringLiteral("Después, %1 (%2): %3")
+                                   .arg(intento->fecha, intento->resultado, intento->mensaje)});
         resultado = Rechazado;
     }
     if (opciones.edadMaxima > 0) {
