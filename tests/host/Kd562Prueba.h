@@ -1,29 +1,23 @@
 #pragma once
 // The kd562 program run as a process on a fresh database of its own, for the command-line
 // tests.
-#include "BaseNueva.h"
+#include "BaseTemporal.h"
 #include "data/Historial.h"
 #include "data/Tablas.h"
-#include "runtime/Connection.h"
-#include "runtime/Valores.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QProcess>
-#include <QTemporaryDir>
+#include <QUrl>
+#include <QUrlQuery>
 #include <QtTest>
 #include <sys/stat.h>
 
 namespace linea {
 
-struct Corrida {
-    int salida = -1;
-    QString estandar;
-    QString errores;
-};
+using prueba::Corrida;
 
 // The program on a fresh database of its own, with configuration files of its own.
 class Kd562 {
@@ -34,43 +28,58 @@ public:
                              argumentos,
                          entrada, variables);
     }
-    // Exactly these arguments.
+    // Exactly these arguments. "JOURNAL_STREAM=diario": standard error goes to a file that the
+    // variable names by device and inode, as the journal's stream would be.
     Corrida CorreSolo(const QStringList& argumentos, const QByteArray& entrada = {},
                       const QStringList& variables = {},
-                      const QString& programa = QStringLiteral(KD562_EXE)) {
-        QProcess proceso;
-        proceso.setWorkingDirectory(Carpeta());
-        // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them quiet.
-        QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
-        entorno.insert(QStringLiteral("XDG_RUNTIME_DIR"), mConfig.path());
-        entorno.insert(QStringLiteral("KD562_CONF_SISTEMA"), ConfSistema());
-        entorno.insert(QStringLiteral("XDG_CONFIG_HOME"), mConfig.path());
-        // "JOURNAL_STREAM=diario": standard error goes to a file that the variable names by
-        // device and inode, as the journal's stream would be.
-        const QString diario = mConfig.filePath(QStringLiteral("diario"));
-        for (const QString& v : variables) {
-            QString valor = v.section(QLatin1Char('='), 1);
-            if (v == QStringLiteral("JOURNAL_STREAM=diario")) {
+                      const QString& programa = QString(KD562_EXE)) {
+        const QString diario = mConfig.filePath("diario");
+        const bool alDiario = variables.contains("JOURNAL_STREAM=diario");
+        Corrida c = prueba::Corre(programa, argumentos, entrada, [&](QProcess& proceso) {
+            proceso.setWorkingDirectory(Carpeta());
+            // "show" keeps the toolkit's diagnostics; a runtime folder of its own keeps them
+            // quiet.
+            QProcessEnvironment entorno = QProcessEnvironment::systemEnvironment();
+            entorno.insert("XDG_RUNTIME_DIR", mConfig.path());
+            entorno.insert("XDG_CONFIG_HOME", mConfig.path());
+            entorno.insert("KD562_CONF_SISTEMA", ConfSistema());
+            for (const QString& v : variables)
+                entorno.insert(v.section('=', 0, 0), v.section('=', 1));
+            if (alDiario) {
                 QFile(diario).open(QIODevice::WriteOnly | QIODevice::Truncate);
                 struct stat estado {};
                 ::stat(QFile::encodeName(diario).constData(), &estado);
-                valor = QStringLiteral("%1:%2").arg(estado.st_dev).arg(estado.st_ino);
+                entorno.insert("JOURNAL_STREAM",
+                               QString("%1:%2").arg(estado.st_dev).arg(estado.st_ino));
                 proceso.setStandardErrorFile(diario, QIODevice::Append);
             }
-            entorno.insert(v.section(QLatin1Char('='), 0, 0), valor);
-        }
-        proceso.setProcessEnvironment(entorno);
-        proceso.start(programa, argumentos);
-        proceso.write(entrada);
-        proceso.closeWriteChannel();
-        proceso.waitForFinished(120000);
+            proceso.setProcessEnvironment(entorno);
+        });
         QFile errores(diario);
-        return {proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
-                QString::fromUtf8(proceso.readAllStandardOutput()),
-                variables.contains(QStringLiteral("JOURNAL_STREAM=diario")) &&
-                        errores.open(QIODevice::ReadOnly)
-                    ? QString::fromUtf8(errores.readAll())
-                    : QString::fromUtf8(proceso.readAllStandardError())};
+        if (alDiario && errores.open(QIODevice::ReadOnly))
+            c.errores = QString::fromUtf8(errores.readAll());
+        return c;
+    }
+    // init, then an account at url for user t: whether both went well.
+    bool Prepara(const QString& url) {
+        return Corre({"init"}).salida == 0 &&
+               Corre({"account", "--url", url, "--user", "t"}).salida == 0;
+    }
+    // On PostgreSQL: runs the command as a login role that may only do `permisos` on the
+    // three tables.
+    Corrida ConRol(const QString& permisos, const QStringList& argumentos) {
+        const QString rol = QString("rol_%1").arg(QCoreApplication::applicationPid());
+        QUrl url(Db());
+        Ejecuta("DROP ROLE IF EXISTS " + rol);
+        Ejecuta("CREATE ROLE " + rol + " LOGIN");
+        Ejecuta("GRANT USAGE ON SCHEMA " + QUrlQuery(url).queryItemValue("schema") + " TO " + rol);
+        Ejecuta("GRANT " + permisos +
+                " ON Pos_Servicio_Configuracion, Pos_Servicio_Producto, Producto TO " + rol);
+        url.setUserName(rol);
+        const Corrida c = Corre(argumentos, {}, url.toString());
+        Ejecuta("DROP OWNED BY " + rol);
+        Ejecuta("DROP ROLE " + rol);
+        return c;
     }
     QString Db() const { return mBase.Url(); }
     void Ejecuta(const QString& sql) const { corvanta::Connection::Abre(Db())->Execute(sql); }
@@ -81,19 +90,11 @@ public:
                (kd562::ExisteHistorial(*cnn) ? 2 : 0);
     }
     QString Carpeta() const { return mBase.Carpeta(); }
-    QString ConfSistema() const { return mConfig.filePath(QStringLiteral("sistema.conf")); }
-    QString ConfUsuario() const { return mConfig.filePath(QStringLiteral("kd562/kd562.conf")); }
+    QString ConfSistema() const { return mConfig.filePath("sistema.conf"); }
+    QString ConfUsuario() const { return mConfig.filePath("kd562/kd562.conf"); }
     // Every row the query returns, one line each with its fields joined by '|'.
     QString Volcado(const QString& sql) const {
-        QStringList filas;
-        auto cnn = corvanta::Connection::Abre(Db());
-        for (corvanta::Recordset rs = cnn->Execute(sql); !rs.Eof(); rs.MoveNext()) {
-            QStringList celdas;
-            for (int i = 0; i < rs.FieldCount(); ++i)
-                celdas.append(corvanta::Concatena(rs.Fields(i)));
-            filas.append(celdas.join(QLatin1Char('|')));
-        }
-        return filas.join(QLatin1Char('\n'));
+        return prueba::Consulta(*corvanta::Connection::Abre(Db()), sql).join('\n');
     }
 
 private:

@@ -10,8 +10,6 @@
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
-#include <QUrl>
-#include <QUrlQuery>
 #include <atomic>
 #include <thread>
 
@@ -24,11 +22,9 @@ namespace {
 simulador::Configuracion Pasarela(const char* observacion) {
     simulador::Configuracion c;
     c.catalogo = linea::Catalogo();
-    c.catalogo[0] = QJsonObject{{"PRODUCTO", "TEL100"},
-                                {"DESCRIPCION", "Televia"},
-                                {"GRUPO", "TAE"},
-                                {"MONTO", 100},
-                                {"OBSERVACION", observacion}};
+    QJsonObject primero = c.catalogo[0].toObject();
+    primero["OBSERVACION"] = observacion;
+    c.catalogo[0] = primero;
     return c;
 }
 
@@ -56,8 +52,7 @@ private slots:
         simulador::SimuladorPasarela uno(Pasarela("")), dos(Pasarela("nueva nota"));
         QVERIFY(uno.Inicia() != 0 && dos.Inicia() != 0);
         Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(uno.URL()));
         const QString yo = QSysInfo::machineHostName();
 
         // Nothing yet.
@@ -147,8 +142,7 @@ private slots:
         QVERIFY(uno.Inicia() != 0);
         Kd562 kd;
         linea::Escribe(kd.ConfSistema(), conf + "\n");
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(uno.URL()));
         kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga (Psd_Numero, Psd_Fecha, Psd_Resultado) "
                    "VALUES (7, '2001-02-03T04:05:06', 'guardada')");
         kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga_Cambio (Psd_Numero, Psdc_Clase, "
@@ -188,8 +182,7 @@ private slots:
         simulador::SimuladorPasarela pasarela(c);
         QVERIFY(pasarela.Inicia() != 0);
         Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(pasarela.URL()));
         // Computed waits shrink a thousandfold; the gateway's own stays as it is.
         QElapsedTimer reloj;
         reloj.start();
@@ -221,8 +214,7 @@ private slots:
         simulador::SimuladorPasarela pasarela(Pasarela(""));
         QVERIFY(pasarela.Inicia() != 0);
         Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(pasarela.URL()));
         // script(1) gives the program a terminal; its standard output goes elsewhere.
         const Corrida c = kd.CorreSolo(
             {"-qec",
@@ -243,8 +235,7 @@ private slots:
         simulador::SimuladorPasarela pasarela(Pasarela(""));
         QVERIFY(pasarela.Inicia() != 0);
         Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", pasarela.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(pasarela.URL()));
         std::atomic<bool> bloqueada = false;
         std::thread otra([&] { // connections live in the thread that opened them
             auto cnn = corvanta::Connection::Abre(kd.Db());
@@ -270,8 +261,7 @@ private slots:
         simulador::SimuladorPasarela uno(Pasarela(""));
         QVERIFY(uno.Inicia() != 0);
         Kd562 kd;
-        QCOMPARE(kd.Corre({"init"}).salida, 0);
-        QCOMPARE(kd.Corre({"account", "--url", uno.URL(), "--user", "t"}).salida, 0);
+        QVERIFY(kd.Prepara(uno.URL()));
         kd.Ejecuta("DROP TABLE Pos_Servicio_Descarga_Cambio");
         kd.Ejecuta("DROP TABLE Pos_Servicio_Descarga");
         QCOMPARE(kd.Corre({"list"}).salida, 0);
@@ -280,21 +270,8 @@ private slots:
         QCOMPARE(kd.Corre({"undo", "--yes"}).salida, 1);
         QCOMPARE(kd.Tablas(), 3);
 
-        QString url = kd.Db();
         if (prueba::EsPostgreSql()) { // a role that may write the three tables, not create any
-            const QString rol = QStringLiteral("cajero_%1").arg(QCoreApplication::applicationPid());
-            kd.Ejecuta("DROP ROLE IF EXISTS " + rol);
-            kd.Ejecuta("CREATE ROLE " + rol + " LOGIN");
-            kd.Ejecuta("GRANT USAGE ON SCHEMA " + QUrlQuery(QUrl(url)).queryItemValue("schema") +
-                       " TO " + rol);
-            kd.Ejecuta("GRANT SELECT, INSERT, UPDATE, DELETE ON Pos_Servicio_Configuracion, "
-                       "Pos_Servicio_Producto, Producto TO " +
-                       rol);
-            QUrl conRol(url);
-            conRol.setUserName(rol);
-            const Corrida c = kd.Corre({"sync", "--yes"}, {}, conRol.toString());
-            kd.Ejecuta("DROP OWNED BY " + rol);
-            kd.Ejecuta("DROP ROLE " + rol);
+            const Corrida c = kd.ConRol("SELECT, INSERT, UPDATE, DELETE", {"sync", "--yes"});
             QCOMPARE(c.salida, 0);
             QCOMPARE(c.errores.count('\n'), 3); // the summary's two lines and one about init
             QVERIFY2(c.errores.contains("\"kd562 init\""), qPrintable(c.errores));

@@ -10,7 +10,6 @@
 
 #include <QJsonObject>
 #include <QToolButton>
-#include <QUrlQuery>
 #include <QtTest>
 #include <sys/stat.h>
 
@@ -371,20 +370,7 @@ private slots:
             "AGUA\tAgua potable\tSERVICIOS\t0\tAgua potab\tAgua potable\t\nTotal: 1\n")));
         QCOMPARE(kd.Volcado(tablas), antes);
         if (prueba::EsPostgreSql()) { // a role that may only read the three tables, the same
-            const QString rol = QStringLiteral("lector_%1").arg(QCoreApplication::applicationPid());
-            QUrl url(kd.Db());
-            auto admin = Connection::Abre(kd.Db());
-            admin->Execute("DROP ROLE IF EXISTS " + rol);
-            admin->Execute("CREATE ROLE " + rol + " LOGIN");
-            admin->Execute("GRANT USAGE ON SCHEMA " + QUrlQuery(url).queryItemValue("schema") +
-                           " TO " + rol);
-            admin->Execute("GRANT SELECT ON Pos_Servicio_Configuracion, Pos_Servicio_Producto, "
-                           "Producto TO " +
-                           rol);
-            url.setUserName(rol);
-            const Corrida lector = kd.Corre({"sync", "--dry-run"}, {}, url.toString());
-            admin->Execute("DROP OWNED BY " + rol);
-            admin->Execute("DROP ROLE " + rol);
+            const Corrida lector = kd.ConRol("SELECT", {"sync", "--dry-run"});
             QCOMPARE(lector.estandar, c.estandar);
             QCOMPARE(lector.errores, c.errores);
             QCOMPARE(lector.salida, 0);

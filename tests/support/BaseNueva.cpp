@@ -23,6 +23,20 @@ QString UrlDe(const QString& esquema = QString()) {
 
 } // namespace
 
+Corrida Corre(const QString& programa, const QStringList& argumentos, const QByteArray& entrada,
+              const std::function<void(QProcess&)>& prepara) {
+    QProcess proceso;
+    if (prepara)
+        prepara(proceso);
+    proceso.start(programa, argumentos);
+    proceso.write(entrada);
+    proceso.closeWriteChannel();
+    const bool termino = proceso.waitForFinished(120000);
+    return {termino && proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
+            QString::fromUtf8(proceso.readAllStandardOutput()),
+            QString::fromUtf8(proceso.readAllStandardError())};
+}
+
 BaseNueva::BaseNueva() {
     if (!EsPostgreSql()) {
         mUrl = "sqlite:" + mCarpeta.filePath("corvanta.db");

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <functional>
 
 // In initTestCase: a PostgreSQL run with no server given is skipped whole, with a one-line
 // reason that CTest recognises as a skip.
@@ -22,6 +24,15 @@ inline bool EsPostgreSql() {
 inline bool FaltaServidor() {
     return EsPostgreSql() && qEnvironmentVariableIsEmpty("KD562_PG_URL");
 }
+
+// A program run to its end (two minutes at most); salida is -1 when it crashed or hung.
+// prepara sets the process up before it starts.
+struct Corrida {
+    int salida = -1;
+    QString estandar, errores;
+};
+Corrida Corre(const QString& programa, const QStringList& argumentos,
+              const QByteArray& entrada = {}, const std::function<void(QProcess&)>& prepara = {});
 
 // A fresh, empty database for one test, removed with this object: a SQLite file in a
 // temporary folder, or a schema of its own in the PostgreSQL database of KD562_PG_URL.

@@ -47,6 +47,10 @@ QStringList Filas(corvanta::Connection& cnn, const QStringList& tablas) {
     return filas;
 }
 
+QStringList Consulta(corvanta::Connection& cnn, const QString& sql) {
+    return Lineas(cnn, sql, false);
+}
+
 BaseTemporal::BaseTemporal(const QString& operador)
     : mMensajes(std::make_shared<corvanta::MensajesGrabados>(&corvanta::PunteroRaton::Actual)) {
     corvanta::Sesion::Configura(mBase.Url(), operador, mMensajes);
@@ -66,7 +70,7 @@ QVariant BaseTemporal::Valor(const QString& sql, const QVariantList& parametros)
 QString BaseTemporal::Volcado(const QStringList& consultas) {
     QStringList filas;
     for (const QString& sql : consultas)
-        filas += Lineas(Cnn(), sql, false);
+        filas += Consulta(Cnn(), sql);
     return filas.join('\n');
 }
 

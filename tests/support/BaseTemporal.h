@@ -16,6 +16,9 @@ namespace prueba {
 // in their shortest form, the date columns (Fecha_*) left out. "Tabla(a, b)" dumps only
 // those columns. No tables given: Pos_Servicio_Producto, then Producto.
 QStringList Filas(corvanta::Connection& cnn, const QStringList& tablas = {});
+// Every row the query returns, one line each with its fields joined by '|' as Concatena
+// writes them.
+QStringList Consulta(corvanta::Connection& cnn, const QString& sql);
 
 // A fresh database with the module's tables, installed as the session's database, and a
 // recording message service. SQLite, or PostgreSQL when the tests run on it (BaseNueva).

@@ -3,7 +3,6 @@
 #include "component/Publico.h"
 #include "forms/PunteroRaton.h"
 
-#include <QProcess>
 #include <QToolButton>
 
 namespace prueba {
@@ -36,17 +35,6 @@ simulador::Configuracion ConCatalogo(const QJsonArray& catalogo) {
 
 QString Firma(const corvanta::Mensaje& m) {
     return QStringList{QString::number(m.estilo), m.titulo, m.idError, m.modulo}.join('|');
-}
-
-Corrida Corre(const QString& programa, const QStringList& argumentos, const QByteArray& entrada) {
-    QProcess proceso;
-    proceso.start(programa, argumentos);
-    proceso.write(entrada);
-    proceso.closeWriteChannel();
-    const bool termino = proceso.waitForFinished(120000);
-    return {termino && proceso.exitStatus() == QProcess::NormalExit ? proceso.exitCode() : -1,
-            QString::fromUtf8(proceso.readAllStandardOutput()),
-            QString::fromUtf8(proceso.readAllStandardError())};
 }
 
 PantallaDePrueba::PantallaDePrueba(simulador::Configuracion configuracion) {

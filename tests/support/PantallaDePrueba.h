@@ -19,14 +19,6 @@ simulador::Configuracion ConCatalogo(const QJsonArray& catalogo);
 // "estilo|titulo|idError|modulo" of a message, to compare in one go.
 QString Firma(const corvanta::Mensaje& mensaje);
 
-// A program run to its end (two minutes at most); salida is -1 when it crashed or hung.
-struct Corrida {
-    int salida = -1;
-    QString estandar, errores;
-};
-Corrida Corre(const QString& programa, const QStringList& argumentos,
-              const QByteArray& entrada = {});
-
 // The screen's host: keeps the summary of the last download.
 class Anfitrion : public QObject {
     Q_OBJECT
