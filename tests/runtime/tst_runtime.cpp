@@ -366,6 +366,7 @@ private slots:
         Mensaje mensaje{.texto = "CargaDatos()\r\nNo hay\ttabla\ren\nla base",
                         .estilo = 16,
                         .titulo = "Corvanta",
+                        .propietario = {},
                         .modulo = "KD562",
                         .idError = "ERR-ID:7500015"};
         QCOMPARE(MensajesConsola::Linea(mensaje), "[CRITICO] Corvanta: CargaDatos()\\nNo hay "
