@@ -93,21 +93,35 @@ void frmKD562::DeshazDescarga(bool forzar) {
             claves.append(p.Clave);
         Productos oProducto;
         const QHash<QString, DatosProducto> actuales = oProducto.Lee(claves);
+        // A product it changed and that was deleted since stays deleted: the shop may have
+        // taken it off sale on purpose.
+        QStringList borrados;
+        for (const QString& clave : claves)
+            if (!actuales.contains(clave))
+                borrados.append(clave);
+        const QString sBorrados =
+            borrados.isEmpty() ? QString()
+                               : QStringLiteral("Productos borrados después de la descarga %1, "
+                                                "que siguen borrados: %2")
+                                     .arg(iNumero)
+                                     .arg(borrados.join(QStringLiteral(", ")));
+        std::erase_if(productosAntes,
+                      [&](const DatosProducto& p) { return !actuales.contains(p.Clave); });
 
         if (!forzar) {
             std::vector<const DatosProducto*> comoQuedaron;
-            for (const QString& clave : claves)
-                if (const auto p = actuales.constFind(clave); p != actuales.cend())
-                    comoQuedaron.push_back(&*p);
-            if (comoQuedaron.size() != size_t(claves.size()) ||
-                HuellaCatalogo(ordenActual) != descarga->huellaCatalogo ||
+            for (const DatosProducto& p : productosAntes)
+                comoQuedaron.push_back(&*actuales.constFind(p.Clave));
+            if (!borrados.isEmpty() || HuellaCatalogo(ordenActual) != descarga->huellaCatalogo ||
                 HuellaProductos(comoQuedaron) != descarga->huellaProductos) {
                 tTransaccion.Deshace();
                 PunteroRaton::Fija(PunteroNormal);
-                gConexion->Mensaje(QStringLiteral("El catálogo o sus productos cambiaron después "
-                                                  "de la descarga %1; no se deshizo nada")
-                                       .arg(iNumero),
-                                   Exclamacion, sTitulo, hWnd(), Modulo);
+                QString sTexto = QStringLiteral("El catálogo o sus productos cambiaron después de "
+                                                "la descarga %1; no se deshizo nada")
+                                     .arg(iNumero);
+                if (!sBorrados.isEmpty())
+                    sTexto += QStringLiteral(" (%1)").arg(sBorrados);
+                gConexion->Mensaje(sTexto, Exclamacion, sTitulo, hWnd(), Modulo);
                 return;
             }
         }
@@ -157,15 +171,15 @@ void frmKD562::DeshazDescarga(bool forzar) {
         CambiaResultado(cnn, iNumero, Resultado::Deshecha);
 
         QStringList lineas = tResumen.Lineas();
-        QSet<QString> cambiados;
-        for (const DatosProducto& p : tDespues.existentes)
-            cambiados.insert(p.Clave);
+        const QSet<QString> cambiados(claves.cbegin(), claves.cend());
         qsizetype creados = 0;
         for (const DatosProducto& p : productosDespues)
             creados += !cambiados.contains(p.Clave);
         lineas.append(QStringLiteral("Productos que creó la descarga %1 y se quedan: %2")
                           .arg(iNumero)
                           .arg(creados));
+        if (!sBorrados.isEmpty())
+            lineas.append(sBorrados);
         tTransaccion.Confirma();
         PunteroRaton::Fija(PunteroNormal);
         CargaDatos();

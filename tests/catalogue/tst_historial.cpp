@@ -146,6 +146,17 @@ bool ComoLosDejo(const DescargaHecha& d, const Estado& ahora) {
     return true;
 }
 
+// The products d changed that are gone from `ahora`.
+QStringList Borrados(const DescargaHecha& d, const Estado& ahora) {
+    const auto pa = PorClave(d.antes.productos), pd = PorClave(d.despues.productos),
+               pn = PorClave(ahora.productos);
+    QStringList claves;
+    for (const auto& [clave, linea] : pd)
+        if (pa.count(clave) && pa.at(clave) != linea && !pn.count(clave))
+            claves.append(clave);
+    return claves;
+}
+
 // A catalogue with repeated keys and pairs; sometimes one row the mapping refuses.
 QJsonArray Catalogo(QRandomGenerator& azar, bool rechazo) {
     const QStringList descripciones = {"Saldo Local", "Saldo Nacional", "Televia",
@@ -168,7 +179,7 @@ QJsonArray Catalogo(QRandomGenerator& azar, bool rechazo) {
 // An edit by hand, outside any download.
 void Edita(prueba::PantallaDePrueba& t, QRandomGenerator& azar) {
     const QString clave = QStringLiteral("S%1").arg(azar.bounded(5));
-    switch (azar.bounded(5)) {
+    switch (azar.bounded(6)) {
     case 0:
         t.Ejecuta("UPDATE Pos_Servicio_Producto SET Psp_Descripcion = 'a mano' WHERE "
                   "Psp_Cve_Producto = ?",
@@ -185,6 +196,10 @@ void Edita(prueba::PantallaDePrueba& t, QRandomGenerator& azar) {
     case 3:
         t.Ejecuta("UPDATE Producto SET Pr_Precio = Pr_Precio + 1, Pr_Texto1 = NULL WHERE "
                   "Pr_Cve_Producto IN (SELECT MIN(Pr_Cve_Producto) FROM Producto)");
+        break;
+    case 4: // taken off sale: it stays off, whatever an undo gives back
+        t.Ejecuta("DELETE FROM Producto WHERE Pr_Cve_Producto IN (SELECT MAX(Pr_Cve_Producto) "
+                  "FROM Producto)");
         break;
     default:
         t.Ejecuta("UPDATE Pos_Servicio_Producto SET Psp_Observacion = NULL WHERE "
@@ -244,8 +259,10 @@ private slots:
                     continue;
                 }
                 if (!forzar && !ComoLosDejo(pila.back(), antes)) {
-                    QVERIFY2(t.Mensajes().Ultimo().texto.contains("cambiaron después"),
-                             qPrintable(t.Mensajes().Ultimo().texto));
+                    const QString texto = t.Mensajes().Ultimo().texto;
+                    QVERIFY2(texto.contains("cambiaron después"), qPrintable(texto));
+                    for (const QString& clave : Borrados(pila.back(), antes))
+                        QVERIFY2(texto.contains(clave), qPrintable(texto));
                     QCOMPARE(Lee(t), antes);
                     ++negadas;
                     continue;
@@ -268,6 +285,31 @@ private slots:
         }
         // Every kind of step came up (seed by seed they differ).
         QVERIFY(deshechas > 0 && ediciones > 0 && intentos + negadas > 0);
+    }
+
+    // A product the download changed and that was taken off sale since stays off: the undo
+    // names it when it refuses, and the forced one gives the services back without it.
+    void productoBorradoDespues() {
+        prueba::PantallaDePrueba t({Servicio("LUZ", "Pago de luz", "SERVICIOS", 0)});
+        t.Descarga();
+        const Estado primera = Lee(t);
+        t.CambiaPasarela(prueba::ConCatalogo({Servicio("LUZ", "Pago de luz CFE", "SERVICIOS", 0)}));
+        t.Descarga();
+        t.Ejecuta("DELETE FROM Producto");
+        const Estado borrado = Lee(t);
+        t.Pantalla().DeshazDescarga(false);
+        QVERIFY2(t.Mensajes().Ultimo().texto.endsWith("no se deshizo nada (Productos borrados "
+                                                      "después de la descarga 2, que siguen "
+                                                      "borrados: Pago de lu)"),
+                 qPrintable(t.Mensajes().Ultimo().texto));
+        QCOMPARE(Lee(t), borrado);
+        t.Pantalla().DeshazDescarga(true);
+        QCOMPARE(Lee(t), (Estado{primera.servicios, {}}));
+        QCOMPARE(t.Resumen().mid(1),
+                 QStringList({"Productos: 0 nuevos, 0 cambiados, 0 sin cambio",
+                              "Productos que creó la descarga 2 y se quedan: 0",
+                              "Productos borrados después de la descarga 2, que siguen "
+                              "borrados: Pago de lu"}));
     }
 };
 
