@@ -329,8 +329,8 @@ void SimuladorPasarela::Estado::Atiende(const httplib::Request& peticion,
     }
     if (falla) {
         respuesta.status = c.estadoFallas;
-        if (c.reintentarEnS >= 0)
-            respuesta.set_header("Retry-After", std::to_string(c.reintentarEnS));
+        if (c.reintentarEn)
+            respuesta.set_header("Retry-After", *c.reintentarEn);
         respuesta.set_content("Servicio no disponible por el momento\n", kTipoTexto);
         return;
     }

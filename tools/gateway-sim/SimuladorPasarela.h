@@ -6,6 +6,8 @@
 #include <QtGlobal>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace simulador {
 
@@ -42,11 +44,11 @@ struct Configuracion {
         Estancado,   // nothing more is sent until the simulator stops
     };
     Corte corte = Corte::Ninguno;
-    // The first fallasIniciales requests get estadoFallas (with Retry-After when
-    // reintentarEnS is not negative) instead of the answer above: a gateway briefly down.
+    // The first fallasIniciales requests get estadoFallas (with a Retry-After header of this
+    // text, when given) instead of the answer above: a gateway briefly down.
     int fallasIniciales = 0;
     int estadoFallas = 503;
-    int reintentarEnS = -1;
+    std::optional<std::string> reintentarEn;
 
     // Reads a JSON array of services; false with a Spanish reason for a bad file.
     static bool CargaCatalogo(const QString& ruta, QJsonArray& catalogo, QString& error);

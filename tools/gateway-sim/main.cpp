@@ -21,32 +21,33 @@ constexpr const char* kConValor[] = {
     "--empty-objects", "--fail-first",  "--fail-status", "--retry-after"};
 
 void Uso() {
-    std::fputs("Uso: kd562-gateway-sim [opciones]\n"
-               "Simula la pasarela de servicios en 127.0.0.1 hasta recibir SIGINT o SIGTERM.\n"
-               "La primera línea de la salida estándar es el puerto en el que escucha.\n\n"
-               "  --port N          puerto (0 = uno libre; por omisión 0)\n"
-               "  --catalogue FILE  lista JSON de servicios que se devuelve\n"
-               "  --user U          usuario aceptado (junto con --password)\n"
-               "  --password P      contraseña aceptada (junto con --user)\n"
-               "  --password-file F la contraseña, en la primera línea de F (no queda a la vista\n"
-               "                    en la lista de procesos)\n"
-               "  --code VALUE      responde ese código con un mensaje y sin servicios\n"
-               "  --code-as-text    envía el código como texto (\"200\") en vez de número\n"
-               "  --http-status N   responde con ese estado HTTP (200-599)\n"
-               "  --delay-ms N      espera N milisegundos antes de responder\n"
-               "  --garbage         responde un cuerpo que no es JSON (una página HTML; también\n"
-               "                    con un estado --http-status de error)\n"
-               "  --oversize-mib N  responde por partes un JSON de unos N MiB\n"
-               "  --redirect URL    redirige a URL (302, o el estado 3xx de --http-status)\n"
-               "  --empty-objects N responde un resultado de N objetos vacíos\n"
-               "  --reset-mid-body  corta la conexión con un reinicio a mitad del cuerpo\n"
-               "  --short-body      cierra la conexión antes de completar el Content-Length\n"
-               "  --stall-body      envía la mitad del cuerpo y no envía nada más\n"
-               "  --fail-first K    las primeras K peticiones reciben un error (503, o el\n"
-               "                    estado de --fail-status) antes de responder bien\n"
-               "  --fail-status N   el estado de esos errores (400-599)\n"
-               "  --retry-after S   con esos errores, la cabecera Retry-After: S\n",
-               stdout);
+    std::fputs(
+        "Uso: kd562-gateway-sim [opciones]\n"
+        "Simula la pasarela de servicios en 127.0.0.1 hasta recibir SIGINT o SIGTERM.\n"
+        "La primera línea de la salida estándar es el puerto en el que escucha.\n\n"
+        "  --port N          puerto (0 = uno libre; por omisión 0)\n"
+        "  --catalogue FILE  lista JSON de servicios que se devuelve\n"
+        "  --user U          usuario aceptado (junto con --password)\n"
+        "  --password P      contraseña aceptada (junto con --user)\n"
+        "  --password-file F la contraseña, en la primera línea de F (no queda a la vista\n"
+        "                    en la lista de procesos)\n"
+        "  --code VALUE      responde ese código con un mensaje y sin servicios\n"
+        "  --code-as-text    envía el código como texto (\"200\") en vez de número\n"
+        "  --http-status N   responde con ese estado HTTP (200-599)\n"
+        "  --delay-ms N      espera N milisegundos antes de responder\n"
+        "  --garbage         responde un cuerpo que no es JSON (una página HTML; también\n"
+        "                    con un estado --http-status de error)\n"
+        "  --oversize-mib N  responde por partes un JSON de unos N MiB\n"
+        "  --redirect URL    redirige a URL (302, o el estado 3xx de --http-status)\n"
+        "  --empty-objects N responde un resultado de N objetos vacíos\n"
+        "  --reset-mid-body  corta la conexión con un reinicio a mitad del cuerpo\n"
+        "  --short-body      cierra la conexión antes de completar el Content-Length\n"
+        "  --stall-body      envía la mitad del cuerpo y no envía nada más\n"
+        "  --fail-first K    las primeras K peticiones reciben un error (503, o el\n"
+        "                    estado de --fail-status) antes de responder bien\n"
+        "  --fail-status N   el estado de esos errores (400-599)\n"
+        "  --retry-after T   con esos errores, la cabecera Retry-After: T (segundos o fecha)\n",
+        stdout);
 }
 
 int ArgumentoInvalido(const QString& motivo) {
@@ -171,11 +172,8 @@ int main(int argc, char* argv[]) {
             }
             configuracion.estadoFallas = *numero;
         } else if (opcion == QLatin1String("--retry-after")) {
-            const auto numero = entero(0, 86'400);
-            if (!numero) {
-                return ArgumentoInvalido(invalido);
-            }
-            configuracion.reintentarEnS = *numero;
+            // Any text, so that a client's reading of a bad header can be tried too.
+            configuracion.reintentarEn = valor.toStdString();
         } else if (opcion == QLatin1String("--empty-objects")) {
             const auto numero = entero(1, 20'000'000);
             if (!numero) {

@@ -268,9 +268,10 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     }
     if (estado < 200 || estado > 299) {
         // Too many requests, or a proxy or gateway in front of it briefly down: worth another
-        // try, when the server says.
+        // try, when the server says. libcurl gives 0 for a header that is missing or cannot be
+        // read, and a negative wait for a date already past: neither is the server's word.
         curl_off_t espera = -1;
-        if (curl_easy_getinfo(c, CURLINFO_RETRY_AFTER, &espera) == CURLE_OK && espera >= 0)
+        if (curl_easy_getinfo(c, CURLINFO_RETRY_AFTER, &espera) == CURLE_OK && espera >= 1)
             mReintentarEnS = static_cast<int>(std::min<curl_off_t>(espera, 86'400));
         return Falla(QStringLiteral("El servidor del servicio respondió con el estado HTTP %1; no "
                                     "se pudo obtener el catálogo.")
