@@ -58,17 +58,18 @@ QString MensajesConsola::Linea(const Mensaje& mensaje) {
 int MensajesConsola::Muestra(const Mensaje& mensaje) {
     if (mTerminal)
         mSalida << "\r\x1b[K";
+    // A question answered Yes for the user goes on as planned: only a No is worth a warning.
+    const bool negada = PideSiNo(mensaje.estilo) && mRespuesta == RespuestaNo;
     if (mConPrioridad)
-        mSalida << (mensaje.estilo == Critico                                   ? "<3>"
-                    : mensaje.estilo == Exclamacion || PideSiNo(mensaje.estilo) ? "<4>"
-                                                                                : "<6>");
+        mSalida << (mensaje.estilo == Critico                 ? "<3>"
+                    : mensaje.estilo == Exclamacion || negada ? "<4>"
+                                                              : "<6>");
     mSalida << Linea(mensaje) << Qt::endl;
     mEstilos.append(mensaje.estilo);
     if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
         mPeor = mensaje.estilo;
     if (PideSiNo(mensaje.estilo)) {
-        if (mRespuesta == RespuestaNo)
-            ++mNo;
+        mNo += negada;
         return mRespuesta;
     }
     return RespuestaAceptar;

@@ -11,7 +11,7 @@ namespace corvanta {
 class MensajesConsola : public ServicioMensajes {
 public:
     // conPrioridad: each line starts with its syslog priority (<3> critical, <4> warnings
-    // and questions, <6> the rest), for a journal that reads the stream.
+    // and questions answered No, <6> the rest), for a journal that reads the stream.
     explicit MensajesConsola(FILE* salida = stderr, int respuestaPreguntas = RespuestaNo,
                              bool conPrioridad = false);
     int Muestra(const Mensaje& mensaje) override;
