@@ -5,6 +5,7 @@
 #include "host/DatosDemo.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
+#include "runtime/ErroresMotor.h"
 #include "runtime/Sesion.h"
 
 #include <QApplication>
@@ -44,37 +45,60 @@ int ComandoList(Paso& paso) {
 
 // The wait before try `intento` + 1: about 30 s, doubling each time, with a fifth either way
 // at random so that tills do not all come back at once, up to 10 min; the gateway's own
-// Retry-After replaces it (up to the same cap). KD562_ESCALA_ESPERAS scales the computed
-// waits, for tests.
+// Retry-After (1 s or more) replaces it, up to the same cap.
 double EsperaReintento(int intento, int reintentarEnS) {
     constexpr double kTope = 600;
-    if (reintentarEnS >= 0)
+    if (reintentarEnS >= 1)
         return std::min<double>(reintentarEnS, kTope);
     const double base = std::min(kTope, 30.0 * std::pow(2.0, intento - 1));
     const double azar = 0.8 + 0.4 * QRandomGenerator::global()->generateDouble();
+    return std::min(kTope, base * azar);
+}
+
+// KD562_ESCALA_ESPERAS scales a computed wait for tests, once it is chosen and told, so that
+// a test still sees the wait a shop would get.
+double EscalaDePrueba() {
     bool ok = false;
     const double escala = qEnvironmentVariable("KD562_ESCALA_ESPERAS").toDouble(&ok);
-    return std::min(kTope, base * azar) * (ok && escala >= 0 ? escala : 1.0);
+    return ok && escala >= 0 ? escala : 1.0;
 }
 
 int ComandoSync(Paso& paso) {
     const Opciones& opciones = paso.opciones;
-    PantallaSuite* pantalla = paso.Pantalla();
-    // Unattended, a reply that would retire most of the catalogue stops before writing.
-    pantalla->setProperty("Simulacion", opciones.simulacion);
-    pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
     // A failure that may pass by itself is tried again, by pressing the button again; the
-    // screen itself retries nothing.
+    // screen itself retries nothing. A database server that is down at the start of the
+    // night is such a failure too, so the database is opened inside the loop; only the
+    // journal can tell of such a try, since the history is out of reach.
     const int intentos = opciones.simulacion ? 1 : 1 + opciones.reintentos;
     int resultado = Hecho;
+    bool abierta = false;
     for (int intento = 1;; ++intento) {
         Consola().Reinicia();
-        Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
-        resultado = Resultado();
-        if (resultado == Hecho || intento == intentos ||
-            !pantalla->property("FallaTransitoria").toBool())
+        bool transitoria = false;
+        int pedida = -1;
+        try {
+            if (!abierta)
+                AbreBase(false);
+            abierta = true;
+            PantallaSuite* pantalla = paso.Pantalla();
+            // Unattended, a reply that would retire most of the catalogue stops before writing.
+            pantalla->setProperty("Simulacion", opciones.simulacion);
+            pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
+            Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
+            resultado = Resultado();
+            transitoria = pantalla->property("FallaTransitoria").toBool();
+            pedida = pantalla->property("ReintentarEnS").toInt();
+        } catch (const std::exception& e) {
+            if (intento == intentos || !EsTransitoria(DescripcionDe(e)))
+                throw;
+            Aviso(DescripcionDe(e));
+            Sesion::Cierra();
+            resultado = ErrorDeUso;
+            transitoria = true;
+        }
+        if (resultado == Hecho || intento == intentos || !transitoria)
             break;
-        const double espera = EsperaReintento(intento, pantalla->property("ReintentarEnS").toInt());
+        const double espera = EsperaReintento(intento, pedida);
         Aviso(QStringLiteral("el intento %1 de %2 falló; el siguiente empieza a las %3 (en %4 s)")
                   .arg(intento)
                   .arg(intentos)
@@ -84,8 +108,10 @@ int ComandoSync(Paso& paso) {
                   .arg(qRound(espera)),
               PrioridadAviso);
         std::fflush(stderr);
-        QThread::msleep(static_cast<unsigned long>(espera * 1000));
+        QThread::msleep(
+            static_cast<unsigned long>(espera * 1000 * (pedida >= 1 ? 1.0 : EscalaDePrueba())));
     }
+    PantallaSuite* pantalla = paso.Pantalla();
     for (const QString& linea : paso.Contenedor().Resumen())
         EscribeLinea(stderr, linea);
     // Only a preview that went through has something to say it did not keep.
@@ -107,6 +133,10 @@ QString LeePassword() {
     QString password = QString::fromStdString(linea);
     if (password.endsWith(QLatin1Char('\r')))
         password.chop(1);
+    // A script whose variable is unset must not blank the account the nightly download uses.
+    if (password.isEmpty())
+        throw Error(QStringLiteral("La contraseña recibida por la entrada estándar está vacía; "
+                                   "no se cambió la cuenta"));
     return password;
 }
 
@@ -169,8 +199,9 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
         if (opciones.comando == QLatin1String(nombre))
             comando = corre;
     try {
-        // Only init may create the database file.
-        AbreBase(comando == ComandoInit);
+        // Only init may create the database file; sync opens it in its own tries.
+        if (comando != ComandoSync)
+            AbreBase(comando == ComandoInit);
         Paso paso(opciones, salida);
         const int resultado = comando(paso);
         paso.Cierra();

@@ -79,8 +79,8 @@ private slots:
                      .arg(cuando),
                  "falla inyectada");
         // Another terminal reads in an open transaction: writing may proceed, the commit not.
-        fila("commit bloqueado", "bloqueo BEGIN", "La base de datos está ocupada");
-        fila("bloqueo largo", "bloqueo BEGIN EXCLUSIVE", "La base de datos está ocupada");
+        fila("commit bloqueado", "bloqueo BEGIN", "tiene ocupada la base de datos");
+        fila("bloqueo largo", "bloqueo BEGIN EXCLUSIVE", "tiene ocupada la base de datos");
     }
     void falla() {
         QFETCH(Configuracion, configuracion);

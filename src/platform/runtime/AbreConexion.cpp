@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <fcntl.h>
+#include <libpq-fe.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,6 +39,18 @@ void CreaArchivoPrivado(const QString& ruta) {
     // Set outright: the umask would take the group's write away.
     ::fchmod(archivo, compartida ? 0660 : 0600);
     ::close(archivo);
+}
+
+// Whether a server that refused a connection is down or not taking connections (starting,
+// stopping), rather than refusing these credentials or this database. Asked of the server
+// itself, since libpq's messages are translated; a short wait, since one failed already.
+bool ServidorSinServicio(const QUrl& direccion) {
+    const QByteArray servidor = direccion.host().toUtf8();
+    const QByteArray puerto = QByteArray::number(direccion.port(5432));
+    const char* claves[] = {"host", "port", "connect_timeout", nullptr};
+    const char* valores[] = {servidor.constData(), puerto.constData(), "3", nullptr};
+    const PGPing respuesta = PQpingParams(claves, valores, 0);
+    return respuesta == PQPING_NO_RESPONSE || respuesta == PQPING_REJECT;
 }
 
 } // namespace
@@ -118,9 +131,14 @@ std::unique_ptr<Connection> Connection::AbrePostgreSql(const QString& url) {
         QStringLiteral("connect_timeout=10;keepalives=1;keepalives_idle=10;keepalives_interval=5;"
                        "keepalives_count=3;tcp_user_timeout=30000"));
     cnn->mEsquema = esquema;
-    if (!cnn->mBase.open())
-        throw Error(QStringLiteral("No se pudo abrir la base de datos %1 en %2: %3")
-                        .arg(base, direccion.host(), MensajeDriver(cnn->mBase.lastError())));
+    if (!cnn->mBase.open()) {
+        const QString motivo =
+            QStringLiteral("%1 en %2: %3")
+                .arg(base, direccion.host(), MensajeDriver(cnn->mBase.lastError()).trimmed());
+        if (ServidorSinServicio(direccion))
+            throw Error(ServidorInalcanzable(motivo));
+        throw Error(QStringLiteral("No se pudo abrir la base de datos %1").arg(motivo));
+    }
     cnn->PreparaSesion();
     return cnn;
 }

@@ -9,8 +9,12 @@ namespace {
 
 const QString kOtraTerminal = QStringLiteral("Otra terminal cambió los mismos datos al mismo "
                                              "tiempo; no se guardó nada, intente de nuevo");
-const QString kOcupada = QStringLiteral("La base de datos está ocupada por otra conexión y no se "
-                                        "liberó a tiempo; intente de nuevo en unos momentos");
+const QString kOcupada = QStringLiteral("Otra terminal (otra descarga, por ejemplo) tiene ocupada "
+                                        "la base de datos y no la liberó a tiempo; no se guardó "
+                                        "nada, intente de nuevo en unos momentos");
+const QString kInalcanzable =
+    QStringLiteral("No se pudo conectar con el servidor de base de datos, "
+                   "que no responde o no acepta conexiones por ahora");
 
 } // namespace
 
@@ -35,8 +39,13 @@ QString MensajeMotor(const QString& base, const QString& codigo) {
     return base;
 }
 
+QString ServidorInalcanzable(const QString& motivo) {
+    return QStringLiteral("%1 (%2)").arg(kInalcanzable, motivo);
+}
+
 bool EsTransitoria(const QString& descripcion) {
-    return descripcion.startsWith(kOtraTerminal) || descripcion.startsWith(kOcupada);
+    return descripcion.startsWith(kOtraTerminal) || descripcion.startsWith(kOcupada) ||
+           descripcion.startsWith(kInalcanzable);
 }
 
 QString MensajeDriver(const QSqlError& error) {

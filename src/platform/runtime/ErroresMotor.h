@@ -13,8 +13,11 @@ namespace corvanta {
 QString PerdidaDeEnlace(const QString& motivo);
 QString MensajeMotor(const QString& base, const QString& codigo);
 QString MensajeDriver(const QSqlError& error);
+// A database server that did not answer, or answered that it takes no connections now (it is
+// starting or stopping): worth another try later.
+QString ServidorInalcanzable(const QString& motivo);
 // Whether a failure so described may pass by itself: another terminal held or changed the
-// same data at the same time.
+// same data at the same time, or the database server could not be reached.
 bool EsTransitoria(const QString& descripcion);
 // libpq's error for a result (or, without one, the connection's last error).
 QString ErrorPq(const pg_result* resultado, pg_conn* pq);

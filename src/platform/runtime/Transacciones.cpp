@@ -27,6 +27,11 @@ void Connection::BeginTrans(Acceso acceso) {
         EjecutaControl(acceso == Acceso::Lectura
                            ? QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY")
                            : QStringLiteral("BEGIN ISOLATION LEVEL SERIALIZABLE"));
+    } else if (acceso == Acceso::Escritura) {
+        // A writer takes SQLite's write lock at its start, waiting its turn behind another
+        // writer: one that read first and then wanted to write would fail at once, as two
+        // such transactions could each wait for the other.
+        EjecutaControl(QStringLiteral("BEGIN IMMEDIATE"));
     } else if (!mBase.transaction()) {
         // SQLite's plain BEGIN is deferred: a transaction that only reads takes only the
         // shared lock, and only while it reads.
