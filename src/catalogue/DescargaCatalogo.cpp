@@ -1,6 +1,7 @@
 #include "catalogue/ResumenDescarga.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
+#include "data/Avance.h"
 #include "data/Historial.h"
 #include "forms/PunteroRaton.h"
 #include "runtime/Error.h"
@@ -79,9 +80,7 @@ void frmKD562::Controles_B1Click() {
             return;
         }
         Respuesta oRespuesta;
-        oCliente->setAvance([this](qint64 bytes) {
-            InformaAvance(QStringLiteral("Recibidos %1 KiB de la pasarela").arg(bytes / 1024));
-        });
+        oCliente->setAvance([this](qint64 bytes) { InformaAvance(AvanceRecibidos, bytes); });
         if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
             bFallaTransitoria = oCliente->FallaTransitoria();
             iReintentarEnS = oCliente->ReintentarEnS();
@@ -113,7 +112,7 @@ void frmKD562::Controles_B1Click() {
         for (qint32 i = 1; i <= iTotal; ++i) {
             tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
             if (i % 5000 == 0)
-                InformaAvance(QStringLiteral("Planeados %1 de %2 servicios").arg(i).arg(iTotal));
+                InformaAvance(AvancePlaneados, i, iTotal);
         }
         // Every row is in the plan: the parsed reply, several times its body, can go.
         oRespuesta = Respuesta();
@@ -167,13 +166,20 @@ void frmKD562::Controles_B1Click() {
 
         // Apply: the DELETE, then the rows and the products in batches.
         EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
+        const qint64 iFilas = qint64(tPlan.filas.size());
         gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
                                      tPlan.filas.size(), [&](size_t i, QVariantList& valores) {
                                          valores =
                                              ValoresServicio(tPlan.filas[i], sFecha, sOperador);
+                                         if ((i + 1) % 5000 == 0 || qint64(i + 1) == iFilas)
+                                             InformaAvance(AvanceServicios, qint64(i + 1), iFilas);
                                      });
         Productos oProducto;
-        oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes);
+        oProducto.GuardaProductos(
+            tPlan.nuevos, tPlan.existentes, [this](size_t hechos, size_t total) {
+                if (hechos % 5000 == 0 || hechos == total)
+                    InformaAvance(AvanceProductos, qint64(hechos), qint64(total));
+            });
         tPlan = PlanDescarga();
 
         tTransaccion.Confirma();

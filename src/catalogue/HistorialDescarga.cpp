@@ -35,10 +35,10 @@ QString frmKD562::HuellaCatalogoActual() {
     return HuellaCatalogo(LeeCatalogo());
 }
 
-void frmKD562::InformaAvance(const QString& texto) {
+void frmKD562::InformaAvance(int fase, qint64 hecho, qint64 total) {
     if (QObject* padre = Padre())
-        QMetaObject::invokeMethod(padre, "MuestraAvance", Qt::DirectConnection,
-                                  Q_ARG(QString, texto));
+        QMetaObject::invokeMethod(padre, "MuestraAvance", Qt::DirectConnection, Q_ARG(int, fase),
+                                  Q_ARG(qint64, hecho), Q_ARG(qint64, total));
 }
 
 bool frmKD562::PreparaHistorial() {

@@ -105,8 +105,9 @@ private:
     void InformaResumen(const QStringList& lineas);
     // A line for the user outside the message boxes (standard error on the command line).
     void InformaAviso(const QString& texto);
-    // How far a long download is, for a host that shows it while the user waits.
-    void InformaAvance(const QString& texto);
+    // How far a long download is (a FaseAvance), for a host that shows it while the user
+    // waits.
+    void InformaAvance(int fase, qint64 hecho, qint64 total = 0);
     // The history's tables, created when missing; false (told once) when they cannot be.
     bool PreparaHistorial();
     void RegistraDescarga(const QString& sFecha, const QString& sOperador,

@@ -1,12 +1,11 @@
 #include "host/Anfitrion.h"
 
+#include "data/Avance.h"
 #include "data/Historial.h"
 #include "host/Salida.h"
 #include "runtime/Connection.h"
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
-
-#include "runtime/EscapaLinea.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
@@ -66,15 +65,17 @@ void Anfitrion::MuestraAviso(const QString& texto) {
     Aviso(texto, PrioridadAviso);
 }
 
-void Anfitrion::MuestraAvance(const QString& texto) {
+void Anfitrion::MuestraAvance(int fase, qint64 hecho, qint64 total) {
     if (!EnTerminal())
         return;
     const qint64 ahora = QDateTime::currentMSecsSinceEpoch();
-    if (ahora - mUltimoAvanceMs < 100)
+    if (fase == mUltimaFase && ahora - mUltimoAvanceMs < 100)
         return;
     mUltimoAvanceMs = ahora;
-    std::fputs((QStringLiteral("\r\x1b[K") + corvanta::EscapaLinea(texto)).toUtf8().constData(),
-               stderr);
+    mUltimaFase = fase;
+    std::fputs(
+        (QStringLiteral("\r\x1b[K") + kd562::TextoAvance(fase, hecho, total)).toUtf8().constData(),
+        stderr);
     std::fflush(stderr);
 }
 

@@ -27,9 +27,10 @@ public:
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas);
     // A line from the screen outside its message boxes: on standard error.
     Q_INVOKABLE void MuestraAviso(const QString& texto);
-    // How far a long download is: one line that updates itself on a terminal's standard
-    // error, at most ten times a second; nothing elsewhere.
-    Q_INVOKABLE void MuestraAvance(const QString& texto);
+    // How far a long download is (a phase of kd562::FaseAvance): one line that updates itself
+    // on a terminal's standard error, at most ten times a second but at every new phase;
+    // nothing elsewhere.
+    Q_INVOKABLE void MuestraAvance(int fase, qint64 hecho, qint64 total);
     // "Última descarga: FECHA (OPERADOR)" from the history; empty when it cannot be read.
     QString UltimaDescarga() const;
     QStringList Resumen() const { return mResumen; }
@@ -46,6 +47,7 @@ private:
     QPointer<QLabel> mLineaEstado;
     QPointer<QLabel> mUltimaDescarga;
     qint64 mUltimoAvanceMs = 0;
+    int mUltimaFase = -1;
     void MuestraUltimaDescarga();
 };
 

@@ -83,7 +83,16 @@ int ComandoStatus(Paso& paso) {
     const std::optional<kd562::EntradaHistorial> ultima =
         kd562::ExisteHistorial(cnn) ? kd562::UltimaConfirmada(cnn) : std::nullopt;
     if (!ultima) {
-        salida << "Aún no hay historial de descargas\n";
+        // A first night that failed is named, not hidden behind an empty history.
+        const auto intento =
+            kd562::ExisteHistorial(cnn) ? kd562::IntentoPosterior(cnn, 0) : std::nullopt;
+        if (!intento) {
+            salida << "Aún no hay historial de descargas\n";
+            return Rechazado;
+        }
+        salida << "Aún no se ha guardado ninguna descarga\n";
+        ImprimeCeldas(salida, {QStringLiteral("Último intento, %1 (%2): %3")
+                                   .arg(intento->fecha, intento->resultado, intento->mensaje)});
         return Rechazado;
     }
     const QDateTime ahora = Funciones().FechaServidor();

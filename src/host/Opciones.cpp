@@ -151,9 +151,11 @@ QString Password() {
                           "--password-stdin");
 }
 
-// A name Qt knows ("es_MX", "es_MX.UTF-8", "de", "C"): anything else would quietly become C.
+// A name Qt knows ("es_MX", "es_MX.UTF-8", "de", "C", "C.UTF-8"): anything else would quietly
+// become C.
 bool RegionalConocida(QString nombre) {
-    if (nombre == QStringLiteral("C") || nombre == QStringLiteral("POSIX"))
+    const QString sinCodigo = nombre.section(QLatin1Char('.'), 0, 0);
+    if (sinCodigo == QStringLiteral("C") || sinCodigo == QStringLiteral("POSIX"))
         return true;
     const QLocale regional(nombre);
     nombre = nombre.section(QLatin1Char('.'), 0, 0).replace(QLatin1Char('-'), QLatin1Char('_'));
@@ -338,8 +340,12 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
         o.limite = static_cast<int>(std::min<qint64>(
             Entero(analizador.value(QStringLiteral("limit")), QStringLiteral("--limit")),
             1'000'000));
-    if (posicionales.size() > 1)
+    if (posicionales.size() > 1) {
+        // One entry's changes have no count of entries to limit.
+        if (analizador.isSet(QStringLiteral("limit")))
+            throw Mal(QStringLiteral("--limit no vale con el número de una entrada"));
         o.entrada = Entero(posicionales.at(1), QStringLiteral("El número de entrada"));
+    }
     if (analizador.isSet(QStringLiteral("max-age"))) {
         bool ok = false;
         o.edadMaxima = analizador.value(QStringLiteral("max-age")).toDouble(&ok);

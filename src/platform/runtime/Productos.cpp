@@ -165,13 +165,15 @@ DatosProducto Productos::DeFila(const Recordset& rs, int primera) {
 }
 
 void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
-                                const std::vector<DatosProducto>& existentes) {
+                                const std::vector<DatosProducto>& existentes,
+                                const std::function<void(size_t hechos, size_t total)>& avance) {
     if (nuevos.empty() && existentes.empty())
         return;
     Connection& cnn = Sesion::Conexion();
     // One reading of the server's clock serves every product of the batch.
     const QString fecha = Texto(cnn.Execute(SentenciaFechaServidor(cnn.motor())).Fields(0));
     const QString operador = Sesion::Operador();
+    const size_t total = nuevos.size() + existentes.size();
 
     cnn.InsertaLote(QStringLiteral("Producto"),
                     QStringList{QStringLiteral("Pr_Cve_Producto")} + Columnas() +
@@ -180,12 +182,16 @@ void Productos::GuardaProductos(const std::vector<DatosProducto>& nuevos,
                                     QStringLiteral("Fecha_Ult_Modif")},
                     nuevos.size(), [&](size_t i, QVariantList& fila) {
                         fila = Fila(nuevos[i], {operador, fecha, operador, fecha});
+                        if (avance)
+                            avance(i + 1, total);
                     });
     cnn.ActualizaLote(QStringLiteral("Producto"), QStringLiteral("Pr_Cve_Producto"),
                       Columnas() + QStringList{QStringLiteral("Oper_Ult_Modif"),
                                                QStringLiteral("Fecha_Ult_Modif")},
                       existentes.size(), [&](size_t i, QVariantList& fila) {
                           fila = Fila(existentes[i], {operador, fecha});
+                          if (avance)
+                              avance(nuevos.size() + i + 1, total);
                       });
 }
 

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace corvanta {
@@ -26,9 +27,11 @@ public:
     // one statement whatever the number of keys. A NULL number reads as NaN.
     QHash<QString, DatosProducto> Lee(const QStringList& claves);
     // Saves many products at once, set-wise: nuevos are created, existentes updated. Each
-    // must have passed Revisa. Database failures are thrown.
+    // must have passed Revisa. Database failures are thrown. avance, when given, hears of
+    // each product as it is sent: how many so far, of how many.
     void GuardaProductos(const std::vector<DatosProducto>& nuevos,
-                         const std::vector<DatosProducto>& existentes);
+                         const std::vector<DatosProducto>& existentes,
+                         const std::function<void(size_t hechos, size_t total)>& avance = {});
     // True when a save would write nothing new into the stored product (dates and operators
     // aside); NULL and empty text differ.
     static bool MismoContenido(const DatosProducto& guardado, const DatosProducto& nuevo);
