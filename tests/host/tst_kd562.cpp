@@ -179,6 +179,8 @@ private slots:
         fila("proceso con coma", "", "es_ES.UTF-8", "12,5Sal");
         fila("archivo con coma", "locale=es_ES", "C", "12,5Sal");
         fila("archivo C", "locale=C", "es_ES.UTF-8", "12.5Sal");
+        fila("archivo C.UTF-8", "locale=C.UTF-8", "es_ES.UTF-8", "12.5Sal");
+        fila("archivo C.utf8", "locale=C.utf8", "es_ES.UTF-8", "12.5Sal");
         fila("desconocida", "locale=xx_QQ", "C",
              "kd562: Configuración regional desconocida en %1: locale=xx_QQ (se espera un "
              "nombre como es_MX)\n");
@@ -279,7 +281,7 @@ private slots:
                                                   {"DESCRIPCION", "Pago de luz\n[CRITICO] falso"},
                                                   {"GRUPO", "SERVICIOS"},
                                                   {"MONTO", 0},
-                                                  {"OBSERVACION", "a\tb\u001b[31m"}});
+                                                  {"OBSERVACION", "a\tb\u001b[31m\u2028\u202E"}});
         configuracion.usuario = "tienda";
         configuracion.password = "Pw-Secreta-77";
         simulador::SimuladorPasarela pasarela(configuracion);
@@ -305,6 +307,11 @@ private slots:
                      "Pw-Secreta-77\r\n");
         QCOMPARE(c.salida, 0);
         QString todo = c.estandar + c.errores;
+        // An empty line is refused before anything is touched: the downloads below still log in.
+        c = kd.Corre({"account", "--user", "otro", "--password-stdin"}, "\n");
+        QCOMPARE(c.salida, 2);
+        QCOMPARE(c.errores, "kd562: La contraseña recibida por la entrada estándar está vacía; "
+                            "no se cambió la cuenta\n");
 
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 0); // nothing stored yet: no question to answer
@@ -316,14 +323,17 @@ private slots:
                  "Servicio\tDescripción\tGrupo\tMonto\tClave\tProducto\tObservaciones\n"
                  "LUZ\tPago de luz\tSERVICIOS\t0\tPago de lu\tPago de luz\\n[CRITICO] falso\tNota\n"
                  "LUZ2\tPago de luz\\n[CRITICO] falso\tSERVICIOS\t0\tPago de lu\tPago de "
-                 "luz\\n[CRITICO] falso\ta b\\x1B[31m\n"
+                 "luz\\n[CRITICO] falso\ta b\\x1B[31m\\u{2028}\\u{202E}\n"
                  "TEL100\tTelevia\tTAE\t100\t100Tele\tTelevia\t\nTotal: 3\n");
         // Services stored now: without --yes the question is answered No.
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 1);
         QVERIFY(c.errores.startsWith("[PREGUNTA]"));
-        c = kd.Corre({"sync", "--yes"});
+        // In the journal a good night warns of nothing: the question --yes answers is news.
+        c = kd.Corre({"sync", "--yes"}, {}, {}, {"JOURNAL_STREAM=diario"});
         QCOMPARE(c.salida, 0);
+        QVERIFY(c.errores.startsWith("<6>[PREGUNTA]"));
+        QVERIFY2(!c.errores.contains(QRegularExpression("(^|\n)<[0-4]>")), qPrintable(c.errores));
         QVERIFY(c.errores.contains("0 cambiados, 3 sin cambio\n"));
         QCOMPARE(pasarela.Peticiones(), 2);
         todo += c.estandar + c.errores;

@@ -36,6 +36,8 @@ private slots:
         fila("valor de mas", {"sync", "--yes=1"}, "La opción --yes no lleva valor");
         fila("argumento de mas", {"list", "todo"}, "Argumento de más: todo");
         fila("ayuda de mas", {"help", "sync", "list"}, "Argumento de más: list");
+        fila("entrada con limite", {"history", "3", "--limit", "2"},
+             "--limit no vale con el número de una entrada");
 
         fila("ayuda", {"help"}, db + "|help|||||ayuda:");
         fila("help sync", {"help", "sync"}, db + "|help|||||ayuda:sync");

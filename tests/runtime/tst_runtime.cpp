@@ -372,18 +372,23 @@ private slots:
         QCOMPARE(MensajesConsola::Linea(mensaje), "[CRITICO] Corvanta: CargaDatos()\\nNo hay "
                                                   "tabla\\nen\\nla base (KD562) ERR-ID:7500015");
         // Every character of the Basic Multilingual Plane in a title and a text, after a
-        // backslash: a control character is written as \xHH, nothing else changes, and the
-        // message stays one line.
+        // backslash: a control character is written as \xHH, a line separator or a
+        // bidirectional control as \u{HHHH}, nothing else changes, and the message stays one
+        // line that reads in the order it was written.
         for (char16_t c = 0; c < 0xFFFF; ++c) {
             if (QChar::isSurrogate(c))
                 continue;
             mensaje.titulo = QString(QChar(c));
             mensaje.texto = "\\" + QString(QChar(c)) + "z";
             const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
+            const bool separaOInvierte = c == 0x2028 || c == 0x2029 ||
+                                         (c >= 0x202A && c <= 0x202E) ||
+                                         (c >= 0x2066 && c <= 0x2069);
             const QString visto = c == u'\r' || c == u'\n' ? "\\n"
                                   : c == u'\t'             ? " "
-                                  : control ? QString::asprintf("\\x%02X", unsigned(c))
-                                            : QString(QChar(c));
+                                  : control         ? QString::asprintf("\\x%02X", unsigned(c))
+                                  : separaOInvierte ? QString::asprintf("\\u{%04X}", unsigned(c))
+                                                    : QString(QChar(c));
             QCOMPARE(MensajesConsola::Linea(mensaje),
                      "[CRITICO] " + visto + ": \\" + visto + "z (KD562) ERR-ID:7500015");
         }
