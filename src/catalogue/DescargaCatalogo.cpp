@@ -1,3 +1,5 @@
+#include "catalogue/DescargaPlaneada.h"
+#include "catalogue/Huellas.h"
 #include "catalogue/ResumenDescarga.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
@@ -14,11 +16,12 @@ using namespace corvanta;
 
 namespace kd562 {
 
-// "Configurar servicios": replaces the stored catalogue with the gateway's, ties every
-// service to a product, all in one transaction. The whole change is planned in memory first
-// and then written in a few set-wise statements: no other connection can see the order of
-// work inside the transaction, and a shop's server may be a network away. The history keeps
-// every download and, from the account set-up on, every attempt that did not commit.
+// "Configurar servicios": replaces the stored catalogue with the gateway's and ties every
+// service to a product. The change is planned in memory, in a transaction that only reads;
+// what it retires or changes is shown and confirmed; then exactly that plan is written in a
+// transaction of its own, in a few set-wise statements (a shop's server may be a network
+// away), or nothing is. The history keeps every download and, from the account set-up on,
+// every attempt that did not commit.
 void frmKD562::Controles_B1Click() {
     const QString sTitulo = QStringLiteral("Controles_B1Click()");
     if (sUrlWs == QString()) {
@@ -56,8 +59,10 @@ void frmKD562::Controles_B1Click() {
                                "nueva configuración?\r\n\r\nEste cambio borrara la "
                                "configuración anterior!"),
                 Pregunta, QStringLiteral("Generar nueva configuración?"), hWnd(), Modulo);
-            if (iRespuesta == RespuestaNo)
+            if (iRespuesta == RespuestaNo) {
+                CargaDatos();
                 return;
+            }
             lbTotal->setCaption(QStringLiteral("Total: 0"));
             lvRegistros->ListItemsClear();
             bListaVaciada = true;
@@ -93,34 +98,10 @@ void frmKD562::Controles_B1Click() {
             return;
         }
 
-        // Left by any way but Confirma, the transaction rolls back before the trap's message.
-        // A preview only reads: it needs no write rights and locks nothing.
-        TransaccionEnCurso tTransaccion(gConexion->Cnn(), bSimulacion
-                                                              ? Connection::Acceso::Lectura
-                                                              : Connection::Acceso::Escritura);
-        PunteroRaton::Fija(PunteroReloj);
-        const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
-        const QString sOperador = gConexion->Operador();
-
-        // Plan: every row the INSERTs would write, checked in reply order, then the mapping.
-        tPlan = PlanDescarga();
-        std::vector<FilaServicio> antes = LeeCatalogo();
-        const qint32 iTotal = oRespuesta.Item("result").Count();
-        // The count is the gateway's word: a list of empty elements under the size cap may
-        // claim millions of rows, so room grows with the rows actually read past this much.
-        tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
-        for (qint32 i = 1; i <= iTotal; ++i) {
-            tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
-            if (i % 5000 == 0)
-                InformaAvance(AvancePlaneados, i, iTotal);
-        }
-        // Every row is in the plan: the parsed reply, several times its body, can go.
-        oRespuesta = Respuesta();
-
+        // Plan, in a transaction that only reads and that closes before anything is asked.
+        DescargaPlaneada tPlaneada;
         sFallaMapeo.reset();
-        if (!AddProducto()) {
-            PunteroRaton::Fija(PunteroNormal);
-            tTransaccion.Deshace();
+        if (!PlaneaDescarga(oRespuesta, bConHistorial, tPlaneada)) {
             // The mapping's own trap is reported here, once nothing is held any more.
             bFallaTransitoria = sFallaMapeo && EsTransitoria(*sFallaMapeo);
             if (sFallaMapeo)
@@ -131,61 +112,41 @@ void frmKD562::Controles_B1Click() {
                         Modulo);
             return;
         }
-        CambiosDescarga tCambios;
-        const ResumenDescarga tResumen =
-            ResumeDescarga(antes, tPlan, bConHistorial ? &tCambios : nullptr);
-        QStringList lineas = tResumen.Lineas();
-        if (tResumen.RetiraDemasiado()) {
-            if (bSimulacion) {
-                lineas.append(tResumen.LineaRetiro());
-            } else if (bLimitaRetiros) {
-                PunteroRaton::Fija(PunteroNormal);
-                tTransaccion.Deshace();
-                Termina(Resultado::Rechazada, tResumen.LineaRetiro(), Exclamacion, sTitulo, Modulo);
-                return;
-            }
-        }
-
         if (bSimulacion) {
             // The list as it would be, from the plan; nothing was written.
-            Recordset rsPrevista = ListaPrevista(tPlan);
-            tPlan = PlanDescarga();
-            tTransaccion.Deshace();
-            PunteroRaton::Fija(PunteroNormal);
-            MuestraServicios(std::move(rsPrevista));
-            InformaResumen(lineas);
+            if (tPlaneada.resumen.RetiraDemasiado())
+                tPlaneada.lineas.append(tPlaneada.resumen.LineaRetiro());
+            MuestraServicios(std::move(*tPlaneada.prevista));
+            InformaResumen(tPlaneada.lineas);
+            return;
+        }
+        if (tPlaneada.resumen.RetiraDemasiado() && bLimitaRetiros) {
+            Termina(Resultado::Rechazada, tPlaneada.resumen.LineaRetiro(), Exclamacion, sTitulo,
+                    Modulo);
             return;
         }
 
-        if (bConHistorial)
-            RegistraDescarga(sFecha, sOperador, tResumen, tCambios);
-        // What was stored before served the plan, the summary and the history only.
-        tCambios = CambiosDescarga();
-        antes = {};
-        tPlan.leidos.clear();
+        // Confirm: what it changes is shown before it is saved.
+        if (!ConfirmaDescarga(tPlaneada)) {
+            RegistraIntento(Resultado::Descartada, QStringLiteral("No se guardó: ") +
+                                                       tPlaneada.lineas.join(QStringLiteral("; ")));
+            CargaDatos();
+            return;
+        }
 
-        // Apply: the DELETE, then the rows and the products in batches.
-        EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
-        const qint64 iFilas = qint64(tPlan.filas.size());
-        gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
-                                     tPlan.filas.size(), [&](size_t i, QVariantList& valores) {
-                                         valores =
-                                             ValoresServicio(tPlan.filas[i], sFecha, sOperador);
-                                         if ((i + 1) % 5000 == 0 || qint64(i + 1) == iFilas)
-                                             InformaAvance(AvanceServicios, qint64(i + 1), iFilas);
-                                     });
-        Productos oProducto;
-        oProducto.GuardaProductos(
-            tPlan.nuevos, tPlan.existentes, [this](size_t hechos, size_t total) {
-                if (hechos % 5000 == 0 || hechos == total)
-                    InformaAvance(AvanceProductos, qint64(hechos), qint64(total));
-            });
-        tPlan = PlanDescarga();
-
-        tTransaccion.Confirma();
-        PunteroRaton::Fija(PunteroNormal);
+        // Apply, in a transaction of its own: exactly what was shown, or nothing.
+        if (!AplicaDescarga(tPlaneada, bConHistorial)) {
+            // Another terminal wrote meanwhile: worth another try, which plans anew.
+            bFallaTransitoria = true;
+            Termina(Resultado::Fallida,
+                    QStringLiteral("El catálogo o sus productos cambiaron desde que se preparó la "
+                                   "descarga; no se guardó nada, intente de nuevo"),
+                    Exclamacion, sTitulo, Modulo);
+            CargaDatos();
+            return;
+        }
         CargaDatos();
-        InformaResumen(lineas);
+        InformaResumen(tPlaneada.lineas);
     } catch (const ConfirmacionIncierta& e) {
         // The link died with the COMMIT sent and the server could not say how it ended.
         PunteroRaton::Fija(PunteroNormal);
@@ -198,6 +159,108 @@ void frmKD562::Controles_B1Click() {
         Termina(Resultado::Fallida, DescripcionDe(e), Critico, sTitulo, Modulo,
                 QStringLiteral("ERR-ID:7500002"));
     }
+}
+
+// Reads the stored catalogue and products and plans the reply against them, in a transaction
+// that only reads: no lock is held once it returns. False when the mapping refused (sMensaje,
+// or sFallaMapeo for its own failure).
+bool frmKD562::PlaneaDescarga(Respuesta& oRespuesta, bool bConHistorial, DescargaPlaneada& d) {
+    // Left by any way but Confirma, the transaction ends before the trap's message. A role
+    // that may only read can plan.
+    TransaccionEnCurso tTransaccion(gConexion->Cnn(), Connection::Acceso::Lectura);
+    PunteroRaton::Fija(PunteroReloj);
+
+    // Plan: every row the INSERTs would write, checked in reply order, then the mapping.
+    tPlan = PlanDescarga();
+    d.antes = LeeCatalogo();
+    const qint32 iTotal = oRespuesta.Item("result").Count();
+    // The count is the gateway's word: a list of empty elements under the size cap may
+    // claim millions of rows, so room grows with the rows actually read past this much.
+    tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
+    for (qint32 i = 1; i <= iTotal; ++i) {
+        tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
+        if (i % 5000 == 0)
+            InformaAvance(AvancePlaneados, i, iTotal);
+    }
+    // Every row is in the plan: the parsed reply, several times its body, can go.
+    oRespuesta = Respuesta();
+    if (!AddProducto()) {
+        PunteroRaton::Fija(PunteroNormal);
+        tTransaccion.Deshace();
+        return false;
+    }
+
+    const std::vector<Fila> orden = Ordenadas(d.antes);
+    d.huellaAntes = HuellaCatalogo(orden);
+    d.resumen = ResumeDescarga(orden, tPlan, bConHistorial ? &d.cambios : nullptr);
+    d.lineas = d.resumen.Lineas();
+    for (const auto* productos : {&tPlan.nuevos, &tPlan.existentes})
+        for (const DatosProducto& p : *productos)
+            d.claves.append(p.Clave);
+    d.huellaLeidos = HuellaProductos(tPlan.leidos);
+    if (bSimulacion)
+        d.prevista = ListaPrevista(tPlan);
+    tTransaccion.Deshace();
+    PunteroRaton::Fija(PunteroNormal);
+    return true;
+}
+
+// Asks whether to save a plan that retires or changes anything, its summary in the question;
+// No is the default when it would retire most of the stored services. A plan that only adds
+// asks nothing.
+bool frmKD562::ConfirmaDescarga(const DescargaPlaneada& d) {
+    if (d.resumen.SoloAgrega())
+        return true;
+    QString sTexto = d.lineas.join(QStringLiteral("\r\n")) +
+                     QStringLiteral("\r\n\r\nDesea guardar estos cambios?");
+    int iEstilo = Pregunta;
+    if (d.resumen.RetiraDemasiado()) {
+        sTexto = d.resumen.AvisoRetiro() + QStringLiteral("!\r\n\r\n") + sTexto;
+        iEstilo += SegundoBotonPorOmision;
+    }
+    return gConexion->Mensaje(sTexto, iEstilo, QStringLiteral("Guardar la descarga?"), hWnd(),
+                              Modulo) != RespuestaNo;
+}
+
+// Writes the plan in a transaction of its own that takes the write lock at its start, once
+// it has checked that the catalogue and the products it read are still as planned; false,
+// writing nothing, when they are not.
+bool frmKD562::AplicaDescarga(DescargaPlaneada& d, bool bConHistorial) {
+    TransaccionEnCurso tTransaccion(gConexion->Cnn());
+    PunteroRaton::Fija(PunteroReloj);
+    Productos oProducto;
+    if (HuellaCatalogo(LeeCatalogo()) != d.huellaAntes ||
+        HuellaProductos(oProducto.Lee(d.claves)) != d.huellaLeidos) {
+        tTransaccion.Deshace();
+        PunteroRaton::Fija(PunteroNormal);
+        return false;
+    }
+    const QString sFecha = gFunciones->FechaSQL(gFunciones->FechaServidor());
+    const QString sOperador = gConexion->Operador();
+    if (bConHistorial)
+        RegistraDescarga(sFecha, sOperador, d.resumen, d.cambios);
+    // What was stored before served the plan, the summary and the history only.
+    d.cambios = CambiosDescarga();
+    d.antes = {};
+    tPlan.leidos.clear();
+
+    // Apply: the DELETE, then the rows and the products in batches.
+    EjecutaSQL(QStringLiteral("DELETE FROM Pos_Servicio_Producto "));
+    const qint64 iFilas = qint64(tPlan.filas.size());
+    gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
+                                 tPlan.filas.size(), [&](size_t i, QVariantList& valores) {
+                                     valores = ValoresServicio(tPlan.filas[i], sFecha, sOperador);
+                                     if ((i + 1) % 5000 == 0 || qint64(i + 1) == iFilas)
+                                         InformaAvance(AvanceServicios, qint64(i + 1), iFilas);
+                                 });
+    oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes, [this](size_t hechos, size_t total) {
+        if (hechos % 5000 == 0 || hechos == total)
+            InformaAvance(AvanceProductos, qint64(hechos), qint64(total));
+    });
+    tPlan = PlanDescarga();
+    tTransaccion.Confirma();
+    PunteroRaton::Fija(PunteroNormal);
+    return true;
 }
 
 // Hands the summary to the host, which shows it its own way (a status line, standard error).

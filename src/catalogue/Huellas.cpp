@@ -58,4 +58,12 @@ QString HuellaProductos(std::vector<const corvanta::DatosProducto*> productos) {
     return QString::fromLatin1(huella.result().toHex());
 }
 
+QString HuellaProductos(const QHash<QString, corvanta::DatosProducto>& productos) {
+    std::vector<const corvanta::DatosProducto*> punteros;
+    punteros.reserve(size_t(productos.size()));
+    for (const corvanta::DatosProducto& p : productos)
+        punteros.push_back(&p);
+    return HuellaProductos(std::move(punteros));
+}
+
 } // namespace kd562

@@ -3,6 +3,7 @@
 #include "catalogue/OrdenFilas.h"
 #include "catalogue/PlanDescarga.h"
 
+#include <QHash>
 #include <QString>
 #include <vector>
 
@@ -16,5 +17,6 @@ QString HuellaCatalogo(const std::vector<FilaServicio>& filas);
 QString HuellaCatalogo(const std::vector<Fila>& ordenadas);
 // The same for products: their keys and the columns a save writes.
 QString HuellaProductos(std::vector<const corvanta::DatosProducto*> productos);
+QString HuellaProductos(const QHash<QString, corvanta::DatosProducto>& productos);
 
 } // namespace kd562

@@ -138,11 +138,19 @@ QString ResumenDescarga::LineaServicios() const {
         .arg(serviciosSinCambio);
 }
 
-QString ResumenDescarga::LineaRetiro() const {
+QString ResumenDescarga::AvisoRetiro() const {
     return QStringLiteral("La descarga retiraría %1 de los %2 servicios guardados, más de la "
-                          "mitad; no se guardó ningún cambio")
+                          "mitad")
         .arg(serviciosRetirados)
         .arg(paresGuardados);
+}
+
+QString ResumenDescarga::LineaRetiro() const {
+    return AvisoRetiro() + QStringLiteral("; no se guardó ningún cambio");
+}
+
+bool ResumenDescarga::SoloAgrega() const {
+    return serviciosRetirados == 0 && serviciosCambiados == 0 && productosCambiados == 0;
 }
 
 QStringList ResumenDescarga::Lineas() const {

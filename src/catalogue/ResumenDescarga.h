@@ -41,7 +41,12 @@ struct ResumenDescarga {
         return {serviciosNuevos, serviciosRetirados, serviciosCambiados, serviciosSinCambio,
                 productosNuevos, productosCambiados, productosSinCambio};
     }
+    // Nothing stored is retired or changed: it only adds, or changes nothing.
+    bool SoloAgrega() const;
     QString LineaServicios() const;
+    // "La descarga retiraría N de los M servicios guardados, más de la mitad", and the line
+    // of a download refused for it.
+    QString AvisoRetiro() const;
     QString LineaRetiro() const;
     // Every line, services first.
     QStringList Lineas() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/DescargaPlaneada.h"
 #include "catalogue/PlanDescarga.h"
 #include "catalogue/ResumenDescarga.h"
 #include "controls/ColorQIX.h"
@@ -95,7 +96,11 @@ protected:
 private:
     frmKD562();
 
+    // "Configurar servicios", and its phases: plan without writing, confirm, apply.
     void Controles_B1Click();
+    bool PlaneaDescarga(corvanta::Respuesta& oRespuesta, bool bConHistorial, DescargaPlaneada& d);
+    bool ConfirmaDescarga(const DescargaPlaneada& d);
+    bool AplicaDescarga(DescargaPlaneada& d, bool bConHistorial);
     // The list part of CargaDatos; throws on failure.
     void LlenaServicios();
     // Fills the list and its total from the list statement's rows.

@@ -23,6 +23,7 @@ inline const QString Deshacer = QStringLiteral("deshacer");       // an undo
 inline const QString Rechazada = QStringLiteral("rechazada");     // stopped before writing
 inline const QString Fallida = QStringLiteral("fallida");         // the gateway or database failed
 inline const QString Desconocida = QStringLiteral("desconocida"); // the commit's reply was lost
+inline const QString Descartada = QStringLiteral("descartada");   // the user chose not to save
 } // namespace Resultado
 
 // One entry: a download, an undo, or an attempt that ended without a commit.

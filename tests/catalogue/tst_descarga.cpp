@@ -2,7 +2,14 @@
 // download stores and what leaves the tables exactly as they were.
 #include "PantallaDePrueba.h"
 
+#include "data/Historial.h"
+#include "runtime/MensajesVentana.h"
+
+#include <QApplication>
 #include <QJsonDocument>
+#include <QMessageBox>
+#include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace corvanta;
@@ -100,7 +107,10 @@ private slots:
         t.Muestra();
         t.Pantalla().sUrlWs = "   "; // blanks loaded on the screen: the stored URL counts
         t.Descarga();
-        QCOMPARE(t.Mensajes().Cuenta(), 0);
+        // Only the change to a stored product is asked about, with its counts.
+        QCOMPARE(t.Mensajes().Cuenta(), 1);
+        QCOMPARE(prueba::Firma(t.Mensajes().Ultimo()), "36|Guardar la descarga?||KD562");
+        QVERIFY(t.Mensajes().Ultimo().texto.contains("Productos: 5 nuevos, 1 cambiados"));
         QCOMPARE(QJsonDocument::fromJson(t.Simulador().UltimaPeticion())["usuario"], "tienda01");
         QCOMPARE(t.Filas({"Pos_Servicio_Producto(Psp_Cve_Producto, Psp_Monto, Pr_Cve_Producto)",
                           "Producto(Pr_Cve_Producto, Pr_Descripcion, Oper_Alta)"}),
@@ -212,6 +222,62 @@ private slots:
         QCOMPARE(t.Simulador().Peticiones(), peticiones);
         if (!firma.startsWith("48")) // emptied at the question, the stored list is shown again
             QCOMPARE(t.Total(), "Total: 2");
+    }
+
+    // A gateway that answers one of the four stored services, in real message boxes and by
+    // keys only: Enter takes the first question's Yes and the second's No, its default here.
+    // Nothing is saved, the list shows the stored rows, and the discarded download is no
+    // failure for the history.
+    void retiroMasivoConEnter() {
+        prueba::PantallaDePrueba t({Servicio("V1", "Viejo", "SERVICIOS", 10)});
+        t.CatalogoViejo(4);
+        t.Muestra();
+        const QStringList antes = t.Filas();
+        Sesion::Configura(t.Url(), "OPER01", std::make_shared<MensajesVentana>());
+        QStringList preguntas;
+        QTimer enter;
+        QObject::connect(&enter, &QTimer::timeout, [&] {
+            if (auto* caja = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                preguntas.append(caja->text());
+                QTest::keyClick(caja, Qt::Key_Return);
+            }
+        });
+        enter.start(20);
+        QTest::mouseClick(t.Pantalla().Controles->Boton(1), Qt::LeftButton);
+        enter.stop();
+        QCOMPARE(preguntas.size(), 2);
+        QCOMPARE(preguntas[1], "La descarga retiraría 3 de los 4 servicios guardados, más de la "
+                               "mitad!\r\n\r\nServicios: 0 nuevos, 3 retirados, 0 cambiados, 1 sin "
+                               "cambio\r\nProductos: 0 nuevos, 1 cambiados, 0 sin cambio\r\n\r\n"
+                               "Desea guardar estos cambios?");
+        QCOMPARE(t.Filas(), antes);
+        QCOMPARE(t.Total(), "Total: 4");
+        QCOMPARE(kd562::LeeHistorial(t.Cnn(), 1).front().resultado, kd562::Resultado::Descartada);
+        QVERIFY(!kd562::IntentoPosterior(t.Cnn(), 0));
+    }
+
+    // Another terminal edits the catalogue while the second question waits: no lock is held
+    // then, and the save, which finds the catalogue no longer as planned, writes nothing.
+    void cambiaMientrasPregunta() {
+        prueba::PantallaDePrueba t(
+            {Servicio("V1", "Viejo", "SERVICIOS", 10), Servicio("N", "Nuevo", "SERVICIOS", 5)});
+        t.CatalogoViejo(2);
+        t.Muestra();
+        const auto otra = t.OtraConexion();
+        t.Mensajes().AlMostrar([&](const Mensaje&) {
+            t.Mensajes().AlMostrar([&](const Mensaje&) {
+                otra->Execute("UPDATE Pos_Servicio_Producto SET Psp_Observacion = 'a mano'");
+            });
+        });
+        t.Descarga();
+        QCOMPARE(t.Mensajes().Cuenta(), 3);
+        QCOMPARE(prueba::Firma(t.Mensajes().Ultimo()), "48|Controles_B1Click()||KD562");
+        QCOMPARE(t.Filas({"Pos_Servicio_Producto(Psp_Cve_Producto, Psp_Observacion)"}),
+                 QStringList({"V1|a mano", "V2|a mano"}));
+        QCOMPARE(t.Total(), "Total: 2");
+        const auto intento = kd562::IntentoPosterior(t.Cnn(), 0);
+        QVERIFY(intento && intento->mensaje == t.Mensajes().Ultimo().texto);
+        QVERIFY(t.Pantalla().bFallaTransitoria);
     }
 };
 

@@ -219,7 +219,10 @@ private slots:
 
                 t.Descarga();
                 QVERIFY(t.Mensajes().Cuenta() >= 1); // the question
-                mensaje = t.Mensajes().Cuenta() > 1 ? t.Mensajes().Ultimo().texto : "";
+                mensaje.clear();                     // the refusal, after the questions
+                for (const auto& r : t.Mensajes().Registros())
+                    if (!PideSiNo(r.mensaje.estilo))
+                        mensaje = r.mensaje.texto;
                 planeado = t.Filas();
                 QCOMPARE(planeado == antes, rechazo);
                 QCOMPARE(mensaje, previsto);
@@ -257,7 +260,7 @@ private slots:
             viejos.append(Servicio(QStringLiteral("V%1").arg(i), "Viejo", "SERVICIOS", 10 * i));
         QTest::newRow("montos nulos")
             << viejos << 20 << true << false
-            << "36 \nTotal: 3\nServicios: 0 nuevos, 1 retirados, 0 cambiados, 3 sin cambio\n"
+            << "36 36 \nTotal: 3\nServicios: 0 nuevos, 1 retirados, 0 cambiados, 3 sin cambio\n"
                "Productos: 0 nuevos, 1 cambiados, 0 sin cambio";
         // Bills whose descriptions share their first ten characters share a key: five of the
         // descriptions are named, each once.
@@ -267,7 +270,7 @@ private slots:
                                   QStringLiteral("Pago de servicio %1").arg(i % 8 + 1), "LUZ", 0));
         QTest::newRow("clave de muchos")
             << pagos << 0 << false << false
-            << "36 \nTotal: 9\nServicios: 9 nuevos, 3 retirados, 0 cambiados, 0 sin cambio\n"
+            << "36 292 \nTotal: 9\nServicios: 9 nuevos, 3 retirados, 0 cambiados, 0 sin cambio\n"
                "Productos: 1 nuevos, 0 cambiados, 0 sin cambio\nClave compartida Pago de se: "
                "Pago de servicio 2, Pago de servicio 3, Pago de servicio 4, Pago de servicio 5, "
                "Pago de servicio 6 y 3 más";
@@ -288,11 +291,12 @@ private slots:
         t.Pantalla().bLimitaRetiros = limita;
         t.Pantalla().bSimulacion = simula;
         t.Descarga();
-        QString vistos;
+        QString vistos; // the styles, then what is not a question
         for (const auto& r : t.Mensajes().Registros())
             vistos += QString::number(r.mensaje.estilo) + ' ';
-        if (t.Mensajes().Cuenta() > 1)
-            vistos += t.Mensajes().Ultimo().texto;
+        for (const auto& r : t.Mensajes().Registros())
+            if (!PideSiNo(r.mensaje.estilo))
+                vistos += r.mensaje.texto;
         QCOMPARE(vistos + "\n" + t.Total() + "\n" + t.Resumen().join('\n'), esperado);
         QCOMPARE(t.Filas() == antes, simula);
         QVERIFY(!t.Cnn().EnTransaccion());

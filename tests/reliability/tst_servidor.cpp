@@ -197,10 +197,11 @@ private slots:
         t.Cnn().setAlConfirmar(nullptr);
         if (falla == "ausente")
             Servidor("restart");
-        // The question, the report, and with no server the list that cannot be shown again.
-        QCOMPARE(t.Mensajes().Cuenta(), mensaje.isEmpty() ? 1 : falla == "ausente" ? 3 : 2);
+        // The two questions, the report, and with no server the list that cannot be shown
+        // again.
+        QCOMPARE(t.Mensajes().Cuenta(), mensaje.isEmpty() ? 2 : falla == "ausente" ? 4 : 3);
         QVERIFY2(t.Mensajes()
-                     .En(t.Mensajes().Cuenta() > 1)
+                     .En(mensaje.isEmpty() ? 0 : 2)
                      .texto.startsWith(mensaje.isEmpty() ? "Se han" : mensaje),
                  qPrintable(t.Mensajes().Ultimo().texto));
         QCOMPARE(t.Filas() == antes, !mensaje.isEmpty());

@@ -34,7 +34,7 @@ int MensajesVentana::Muestra(const Mensaje& mensaje) {
     if (PideSiNo(mensaje.estilo)) {
         QPushButton* si = caja.addButton(QStringLiteral("Sí"), QMessageBox::YesRole);
         QPushButton* no = caja.addButton(QStringLiteral("No"), QMessageBox::NoRole);
-        caja.setDefaultButton(si);
+        caja.setDefaultButton(mensaje.estilo & SegundoBotonPorOmision ? no : si);
         caja.setEscapeButton(no);
         caja.exec();
         return caja.clickedButton() == si ? RespuestaSi : RespuestaNo;

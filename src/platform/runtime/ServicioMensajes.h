@@ -15,6 +15,8 @@ enum EstiloMensaje {
     Exclamacion = 48,
     Informacion = 64
 };
+// Added to a style: the second button (No) is the default one.
+enum BotonPorOmision { SegundoBotonPorOmision = 256 };
 enum RespuestaMensaje { RespuestaAceptar = 1, RespuestaSi = 6, RespuestaNo = 7 };
 
 struct Mensaje {
