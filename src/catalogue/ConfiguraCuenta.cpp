@@ -17,6 +17,7 @@ void frmKD562::Controles_B3Click() {
         dialogo.Mostrar();
         dialogo.Unload();
         CargaDatos();
+        InformaHistorial();
     } catch (const std::exception& e) {
         gConexion->Mensaje(QStringLiteral("Controles_B3Click()\r\n") + DescripcionDe(e), Critico,
                            QStringLiteral("Corvanta"), hWnd(), Modulo);

@@ -43,6 +43,7 @@ void frmKD562::Controles_B1Click() {
         gConexion->Mensaje(sTexto, iEstilo, sTituloMensaje, hWnd(), sModulo, sIdError);
         if (bListaVaciada)
             RecargaLista();
+        InformaHistorial();
     };
     try {
         Recordset rs = EjecutaSQL(QStringLiteral("SELECT ISNULL(COUNT(Psp_Cve_Producto),0) as Cont "
@@ -61,6 +62,7 @@ void frmKD562::Controles_B1Click() {
                 Pregunta, QStringLiteral("Generar nueva configuración?"), hWnd(), Modulo);
             if (iRespuesta == RespuestaNo) {
                 CargaDatos();
+                InformaHistorial();
                 return;
             }
             lbTotal->setCaption(QStringLiteral("Total: 0"));
@@ -131,6 +133,7 @@ void frmKD562::Controles_B1Click() {
             RegistraIntento(Resultado::Descartada, QStringLiteral("No se guardó: ") +
                                                        tPlaneada.lineas.join(QStringLiteral("; ")));
             CargaDatos();
+            InformaHistorial();
             return;
         }
 
@@ -143,9 +146,11 @@ void frmKD562::Controles_B1Click() {
                                    "descarga; no se guardó nada, intente de nuevo"),
                     Exclamacion, sTitulo, Modulo);
             CargaDatos();
+            InformaHistorial();
             return;
         }
         CargaDatos();
+        InformaHistorial();
         InformaResumen(tPlaneada.lineas);
     } catch (const ConfirmacionIncierta& e) {
         // The link died with the COMMIT sent and the server could not say how it ended.

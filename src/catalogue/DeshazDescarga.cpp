@@ -183,6 +183,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
         tTransaccion.Confirma();
         PunteroRaton::Fija(PunteroNormal);
         CargaDatos();
+        InformaHistorial();
         InformaResumen(lineas);
     } catch (const ConfirmacionIncierta& e) {
         PunteroRaton::Fija(PunteroNormal);

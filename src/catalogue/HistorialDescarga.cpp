@@ -35,6 +35,12 @@ QString frmKD562::HuellaCatalogoActual() {
     return HuellaCatalogo(LeeCatalogo());
 }
 
+void frmKD562::InformaHistorial() {
+    QObject* padre = Padre();
+    if (padre && padre->metaObject()->indexOfMethod("MuestraHistorial()") >= 0)
+        QMetaObject::invokeMethod(padre, "MuestraHistorial", Qt::DirectConnection);
+}
+
 void frmKD562::InformaAvance(int fase, qint64 hecho, qint64 total) {
     if (QObject* padre = Padre())
         QMetaObject::invokeMethod(padre, "MuestraAvance", Qt::DirectConnection, Q_ARG(int, fase),

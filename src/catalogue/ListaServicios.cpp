@@ -18,6 +18,7 @@ void frmKD562::lvRegistros_ColumnClick(int columna) {
 void frmKD562::lvRegistros_KeyUp(int KeyCode, int Shift) {
     if (KeyCode == TeclaF5) {
         CargaDatos();
+        InformaHistorial();
         return;
     }
     if (Shift == ShiftControl) {

@@ -128,6 +128,7 @@ void frmKD562::Form_Load() {
     colorQIX->AplicaColores();
     gFunciones->FormatoForma(Ventana(), 1);
     CargaDatos();
+    InformaHistorial();
 }
 
 void frmKD562::Form_Resize() {

@@ -108,6 +108,9 @@ private:
     // The list as stored, after a download that emptied it on screen and then failed.
     void RecargaLista();
     void InformaResumen(const QStringList& lineas);
+    // After the list is loaded: the host shows what the history holds in its own fields,
+    // reading it itself, outside CargaDatos and its trap.
+    void InformaHistorial();
     // A line for the user outside the message boxes (standard error on the command line).
     void InformaAviso(const QString& texto);
     // How far a long download is (a FaseAvance), for a host that shows it while the user

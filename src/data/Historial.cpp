@@ -80,6 +80,18 @@ QString Celda(const QVariant& valor) {
 
 } // namespace
 
+QStringList LineasDeCuentas(const std::array<int, 7>& n) {
+    return {QStringLiteral("Servicios: %1 nuevos, %2 retirados, %3 cambiados, %4 sin cambio")
+                .arg(n[0])
+                .arg(n[1])
+                .arg(n[2])
+                .arg(n[3]),
+            QStringLiteral("Productos: %1 nuevos, %2 cambiados, %3 sin cambio")
+                .arg(n[4])
+                .arg(n[5])
+                .arg(n[6])};
+}
+
 QStringList DefinicionHistorial(const Connection& cnn) {
     QStringList sentencias = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Descarga ("

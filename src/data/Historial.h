@@ -44,6 +44,10 @@ struct EntradaHistorial {
     QString mensaje;         // an attempt: what the user was shown
 };
 
+// The summary's two lines of an entry's counts, as its download showed them: "Servicios: …"
+// and "Productos: …".
+QStringList LineasDeCuentas(const std::array<int, 7>& cuentas);
+
 // The history's two tables: entries, and the rows each one changed.
 QStringList DefinicionHistorial(const corvanta::Connection& cnn);
 bool ExisteHistorial(corvanta::Connection& cnn);

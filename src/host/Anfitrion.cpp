@@ -2,6 +2,7 @@
 
 #include "data/Avance.h"
 #include "data/Historial.h"
+#include "host/LineaHistorial.h"
 #include "host/Salida.h"
 #include "runtime/Connection.h"
 #include "runtime/Error.h"
@@ -19,6 +20,17 @@ namespace kd562host {
 Anfitrion::Anfitrion(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Anfitrion"));
     setWindowTitle(QStringLiteral("Corvanta"));
+    // Made before the window shows, so that they show with it.
+    mLineaEstado = new QLabel(this);
+    mLineaEstado->setObjectName(QStringLiteral("estado"));
+    statusBar()->addWidget(mLineaEstado, 1);
+    mUltimaDescarga = new QLabel(this);
+    mUltimaDescarga->setObjectName(QStringLiteral("ultimaDescarga"));
+    statusBar()->addPermanentWidget(mUltimaDescarga);
+    mFalloDescarga = new QLabel(this);
+    mFalloDescarga->setObjectName(QStringLiteral("falloDescarga"));
+    mFalloDescarga->setStyleSheet(QStringLiteral("color: #c00000"));
+    statusBar()->addPermanentWidget(mFalloDescarga);
 }
 
 void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
@@ -37,28 +49,12 @@ void Anfitrion::Abre(corvanta::PantallaSuite* pantalla) {
     } catch (const std::exception& e) {
         mEstado = QStringLiteral("Transacción no disponible: %1").arg(corvanta::DescripcionDe(e));
     }
-    if (!mLineaEstado) {
-        mLineaEstado = new QLabel(this);
-        mLineaEstado->setObjectName(QStringLiteral("estado"));
-        statusBar()->addWidget(mLineaEstado, 1);
-    }
     mLineaEstado->setText(mEstado);
-    if (!mUltimaDescarga) {
-        mUltimaDescarga = new QLabel(this);
-        mUltimaDescarga->setObjectName(QStringLiteral("ultimaDescarga"));
-        statusBar()->addPermanentWidget(mUltimaDescarga);
-    }
-    MuestraUltimaDescarga();
+    MuestraHistorial();
 }
 
 void Anfitrion::MuestraResumen(const QStringList& lineas) {
     mResumen = lineas;
-    if (!lineas.isEmpty() && mLineaEstado) {
-        mEstado = lineas.first();
-        mLineaEstado->setText(mEstado);
-        mLineaEstado->setToolTip(lineas.join(QLatin1Char('\n')));
-    }
-    MuestraUltimaDescarga();
 }
 
 void Anfitrion::MuestraAviso(const QString& texto) {
@@ -79,23 +75,21 @@ void Anfitrion::MuestraAvance(int fase, qint64 hecho, qint64 total) {
     std::fflush(stderr);
 }
 
-QString Anfitrion::UltimaDescarga() const {
+void Anfitrion::MuestraHistorial() {
+    LineaHistorial linea;
     try {
-        corvanta::Connection& cnn = corvanta::Sesion::Conexion();
-        if (!kd562::ExisteHistorial(cnn))
-            return QString();
-        const std::optional<kd562::EntradaHistorial> ultima = kd562::UltimaDescarga(cnn);
-        return ultima
-                   ? QStringLiteral("Última descarga: %1 (%2)").arg(ultima->fecha, ultima->operador)
-                   : QString();
-    } catch (const std::exception&) {
-        return QString();
+        linea = LeeLineaHistorial(corvanta::Sesion::Conexion());
+    } catch (const std::exception& e) {
+        linea.ultima =
+            QStringLiteral("Historial no disponible: %1").arg(corvanta::DescripcionDe(e));
     }
-}
-
-void Anfitrion::MuestraUltimaDescarga() {
-    if (mUltimaDescarga)
-        mUltimaDescarga->setText(UltimaDescarga());
+    mUltimaDescarga->setText(linea.ultima);
+    mUltimaDescarga->setToolTip(linea.resumen);
+    // One short line in the bar; the whole message in its tooltip.
+    const QString fallo = linea.fallo.simplified();
+    mFalloDescarga->setText(fallo.size() > 90 ? fallo.left(89) + QChar(0x2026) : fallo);
+    mFalloDescarga->setToolTip(linea.fallo);
+    mFalloDescarga->setVisible(!linea.fallo.isEmpty());
 }
 
 void Anfitrion::closeEvent(QCloseEvent* evento) {

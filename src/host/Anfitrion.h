@@ -22,8 +22,7 @@ public:
     void Abre(corvanta::PantallaSuite* pantalla);
     QString Transaccion() const { return mTransaccion; }
     QString Estado() const { return mEstado; }
-    // What the screen's last download changed: its first line goes to the status line.
-    // Its lines are the status line's tooltip.
+    // What the screen's last download or undo changed, for the command line.
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas);
     // A line from the screen outside its message boxes: on standard error.
     Q_INVOKABLE void MuestraAviso(const QString& texto);
@@ -31,8 +30,10 @@ public:
     // on a terminal's standard error, at most ten times a second but at every new phase;
     // nothing elsewhere.
     Q_INVOKABLE void MuestraAvance(int fase, qint64 hecho, qint64 total);
-    // "Última descarga: FECHA (OPERADOR)" from the history; empty when it cannot be read.
-    QString UltimaDescarga() const;
+    // The history's word on the last download, read again after every load of the list:
+    // its date and operator (or the undo's), its summary in the tooltip, and in a red field
+    // an attempt that failed since. A history it cannot read says so there, quietly.
+    Q_INVOKABLE void MuestraHistorial();
     QStringList Resumen() const { return mResumen; }
     corvanta::PantallaSuite* Pantalla() const { return mPantalla.data(); }
 
@@ -44,11 +45,11 @@ private:
     QString mTransaccion;
     QString mEstado;
     QStringList mResumen;
-    QPointer<QLabel> mLineaEstado;
-    QPointer<QLabel> mUltimaDescarga;
+    QLabel* mLineaEstado = nullptr;
+    QLabel* mUltimaDescarga = nullptr;
+    QLabel* mFalloDescarga = nullptr;
     qint64 mUltimoAvanceMs = 0;
     int mUltimaFase = -1;
-    void MuestraUltimaDescarga();
 };
 
 } // namespace kd562host

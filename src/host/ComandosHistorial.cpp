@@ -110,18 +110,9 @@ int ComandoStatus(Paso& paso) {
     ImprimeCeldas(salida, {QStringLiteral("%1: %2, hace %3, por %4 en %5")
                                .arg(cual, ultima->fecha, Edad(edad(ultima->fecha)),
                                     ultima->operador, ultima->terminal)});
-    if (ultima->cuentas) {
-        const auto& n = *ultima->cuentas;
-        salida << QStringLiteral("Servicios: %1 nuevos, %2 retirados, %3 cambiados, %4 sin "
-                                 "cambio\nProductos: %5 nuevos, %6 cambiados, %7 sin cambio\n")
-                      .arg(n[0])
-                      .arg(n[1])
-                      .arg(n[2])
-                      .arg(n[3])
-                      .arg(n[4])
-                      .arg(n[5])
-                      .arg(n[6]);
-    }
+    if (ultima->cuentas)
+        for (const QString& linea : kd562::LineasDeCuentas(*ultima->cuentas))
+            salida << linea << '\n';
     // The catalogue as that entry left it, or changed by hand since.
     PantallaSuite* pantalla = paso.PantallaSinCargar();
     QString huella;

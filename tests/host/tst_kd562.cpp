@@ -8,6 +8,7 @@
 #include "runtime/Funciones.h"
 
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QtTest>
 #include <sys/stat.h>
@@ -386,6 +387,8 @@ private slots:
         QVERIFY(!(todo + c.estandar + c.errores).contains("Pw-Secreta-77"));
     }
 
+    // The container: a new transaction at each opening, and a status line that says what
+    // the history holds, after a download, a failed one, an undo, and at the next opening.
     void anfitrion() {
         simulador::Configuracion configuracion;
         configuracion.catalogo = Catalogo();
@@ -393,6 +396,7 @@ private slots:
         QVERIFY(pasarela.Inicia() != 0);
         prueba::BaseTemporal base;
         base.AgregaCuenta(pasarela.URL(), "t", "p");
+        QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
         // The screen of the module loaded by name, as the program loads it.
         IModulo* modulo = CargaModulo(qEnvironmentVariable("KD562_MODULE_DIR"), "KD562");
         std::unique_ptr<QObject> clase(modulo->CreaObjeto("Pantalla"));
@@ -401,6 +405,9 @@ private slots:
         QVERIFY(pantalla);
         Funciones funciones;
         QString anterior;
+        const QString fecha = "\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d";
+        const QString lineas = "Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin cambio\n"
+                               "Productos: 2 nuevos, 0 cambiados, 0 sin cambio";
         for (int vez = 0; vez < 2; ++vez) {
             kd562host::Anfitrion anfitrion;
             anfitrion.Abre(pantalla);
@@ -409,28 +416,45 @@ private slots:
             anterior = anfitrion.Transaccion();
             auto* estado = anfitrion.findChild<QLabel*>("estado");
             auto* ultima = anfitrion.findChild<QLabel*>("ultimaDescarga");
+            auto* fallo = anfitrion.findChild<QLabel*>("falloDescarga");
             QCOMPARE(estado->text(),
                      "Transacción: " + funciones.ClaveTransaccion(anterior, "Corvanta"));
-            // The summary's first line goes to the status line, all of it to its tooltip, with
-            // no extra message; the second field names the last download.
+            const auto dice = [&](const QString& texto, const QString& lista,
+                                  const QString& falla) {
+                return QRegularExpression("^" + texto + "$").match(ultima->text()).hasMatch() &&
+                       ultima->toolTip() == lista &&
+                       QRegularExpression("^" + falla + "$").match(fallo->text()).hasMatch();
+            };
             if (vez == 0) {
-                QCOMPARE(ultima->text(), QString());
+                QVERIFY(dice("", "", ""));
                 pantalla->Ventana()->findChild<QToolButton*>("b1")->click();
                 QCOMPARE(base.Mensajes().Cuenta(), 0);
-                QCOMPARE(estado->text(), "Servicios: 2 nuevos, 0 retirados, 0 "
-                                         "cambiados, 0 sin cambio");
-                QCOMPARE(estado->toolTip(), estado->text() + "\nProductos: 2 nuevos, 0 "
-                                                             "cambiados, 0 sin cambio");
+                QVERIFY2(dice("Última descarga: " + fecha + " \\(OPER01\\)", lineas, ""),
+                         qPrintable(ultima->text()));
+                // A night that failed shows beside it, in red, until something is saved.
+                base.Ejecuta("UPDATE Pos_Servicio_Configuracion SET Psc_URL = "
+                             "'http://127.0.0.1:1/ws'");
+                pantalla->Ventana()->findChild<QToolButton*>("b1")->click();
+                QVERIFY2(dice("Última descarga: " + fecha + " \\(OPER01\\)", lineas,
+                              "Falló la descarga del " + fecha + ": No se pudo conectar .*"),
+                         qPrintable(fallo->text()));
+                QVERIFY(fallo->isVisibleTo(&anfitrion));
+                QMetaObject::invokeMethod(pantalla, "DeshazDescarga");
             }
-            const QString fecha =
-                base.Valor("SELECT MAX(Psd_Fecha) FROM Pos_Servicio_Descarga").toString();
-            QCOMPARE(ultima->text(),
-                     "Última descarga: " + QString(fecha).replace(' ', 'T').left(19) + " (OPER01)");
+            // The undo's own line, with its counts, also once the window is opened again.
+            QVERIFY2(dice("Descarga 1 deshecha: " + fecha + " \\(OPER01\\)",
+                          QString(lineas)
+                              .replace("2 nuevos, 0 retirados", "0 nuevos, 2 retirados")
+                              .replace("Productos: 2 nuevos", "Productos: 0 nuevos"),
+                          ""),
+                     qPrintable(ultima->text() + "|" + ultima->toolTip()));
+            QVERIFY(!fallo->isVisibleTo(&anfitrion));
             // The screen's exit button closes the container; the screen instance lives on.
             pantalla->Ventana()->findChild<QToolButton*>("salir")->click();
             QVERIFY(!anfitrion.isVisible());
             QVERIFY(!pantalla->Cargada());
         }
+        QLocale::setDefault(QLocale::c());
     }
 };
 

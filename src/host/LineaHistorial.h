@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+namespace corvanta {
+class Connection;
+}
+
+namespace kd562host {
+
+// What the window's status line says of the history: the last download or undo that was
+// saved, its summary lines, and an attempt that failed after it.
+struct LineaHistorial {
+    QString ultima;  // "Última descarga: 07/12/2026 14:18 (caja1)", or the undo's own text
+    QString resumen; // its summary lines, one per line
+    QString fallo;   // "Falló la descarga del 08/12/2026 03:30: …"; empty when none
+};
+
+// Read from the history; throws when it cannot be read.
+LineaHistorial LeeLineaHistorial(corvanta::Connection& cnn);
+
+// A date of the history (ISO, in local time) as the shop reads it: the locale's short date
+// with the whole year, then hours and minutes.
+QString FechaEnPantalla(const QString& iso);
+
+} // namespace kd562host
