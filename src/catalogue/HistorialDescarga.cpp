@@ -107,10 +107,11 @@ void frmKD562::RegistraDescarga(const QString& sFecha, const QString& /*sOperado
         despues.push_back(&p);
     EscribeCambios(cnn, numero, tCambios.antes, tCambios.despues, antes, despues);
 
+    // Capped as the configuration is: a cut-off past year 1 would wrap or be refused.
     if (iDiasHistorial > 0)
-        PodaHistorial(cnn,
-                      gFunciones->FechaSQL(
-                          QDateTime::fromString(sFecha, Qt::ISODate).addDays(-iDiasHistorial)));
+        PodaHistorial(cnn, gFunciones->FechaSQL(
+                               QDateTime::fromString(sFecha, Qt::ISODate)
+                                   .addDays(-std::min(iDiasHistorial, kMaximoDiasHistorial))));
 }
 
 void frmKD562::RegistraIntento(const QString& sResultado, const QString& sMensaje) {

@@ -25,6 +25,9 @@ inline const QString Fallida = QStringLiteral("fallida");         // the gateway
 inline const QString Desconocida = QStringLiteral("desconocida"); // the commit's reply was lost
 } // namespace Resultado
 
+// The longest the history keeps entries: a hundred years, whatever the configuration asks.
+inline constexpr int kMaximoDiasHistorial = 36500;
+
 // One entry: a download, an undo, or an attempt that ended without a commit.
 struct EntradaHistorial {
     qint64 numero = 0;

@@ -127,17 +127,23 @@ private slots:
         QCOMPARE(kd.Corre({"status"}).salida, 0);
     }
 
-    // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all).
+    // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all;
+    // more than a hundred years is taken as a hundred).
     void retencion_data() {
         QTest::addColumn<QString>("conf");
-        QTest::addColumn<bool>("queda"); // the entry of long ago
-        QTest::newRow("por omisión") << "" << false;
-        QTest::newRow("todo") << "historial_dias=0" << true;
-        QTest::newRow("cien años") << "historial_dias=36500" << true;
+        QTest::addColumn<bool>("queda");    // the entry of long ago
+        QTest::addColumn<QString>("aviso"); // %1: the configuration file
+        QTest::newRow("por omisión") << "" << false << "";
+        QTest::newRow("todo") << "historial_dias=0" << true << "";
+        QTest::newRow("cien años") << "historial_dias=36500" << true << "";
+        QTest::newRow("el mayor entero")
+            << "historial_dias=2147483647" << true
+            << "kd562: aviso: historial_dias=2147483647 en %1 se toma como 36500 (cien años)";
     }
     void retencion() {
         QFETCH(QString, conf);
         QFETCH(bool, queda);
+        QFETCH(QString, aviso);
         simulador::SimuladorPasarela uno(Pasarela(""));
         QVERIFY(uno.Inicia() != 0);
         Kd562 kd;
@@ -147,7 +153,10 @@ private slots:
                    "VALUES (7, '2001-02-03T04:05:06', 'guardada')");
         kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga_Cambio (Psd_Numero, Psdc_Clase, "
                    "Psp_Cve_Producto) VALUES (7, 'S+', 'VIEJO')");
-        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        const Corrida c = kd.Corre({"sync", "--yes"});
+        QCOMPARE(c.salida, 0);
+        QCOMPARE(c.errores.split('\n').filter("historial_dias"),
+                 aviso.isEmpty() ? QStringList() : QStringList{aviso.arg(kd.ConfSistema())});
         QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga WHERE Psd_Numero = 7") +
                      kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga_Cambio WHERE "
                                 "Psd_Numero = 7"),
