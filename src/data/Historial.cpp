@@ -22,6 +22,9 @@ const QString kEntradas = QStringLiteral(
     "Psd_Prod_Nuevos, Psd_Prod_Cambiados, Psd_Prod_Sin_Cambio, Psd_Huella_Respuesta, "
     "Psd_Huella_Catalogo, Psd_Huella_Productos, Psd_Mensaje");
 
+// An entry's texts are kept up to this many characters.
+constexpr qsizetype kMaximoTexto = 4096;
+
 QString TextoDe(const QVariant& valor) {
     return valor.isNull() ? QString() : corvanta::Texto(valor);
 }
@@ -173,12 +176,19 @@ const QStringList& ColumnasProductoCambio() {
 }
 
 qint64 AgregaEntrada(Connection& cnn, const EntradaHistorial& e) {
-    QVariantList valores = {e.fecha,  e.operador,  e.terminal,
-                            e.origen, e.resultado, e.deshace ? QVariant(e.deshace) : QVariant()};
+    // Texts that may come from elsewhere, a gateway's message above all: a NUL or a lone
+    // surrogate that the database refuses, or a megabyte of text, must not cost the entry.
+    const auto guardable = [](const QString& t) {
+        return corvanta::TextoGuardable(t, kMaximoTexto);
+    };
+    QVariantList valores = {
+        e.fecha,  guardable(e.operador), guardable(e.terminal),
+        e.origen, e.resultado,           e.deshace ? QVariant(e.deshace) : QVariant()};
     for (int i = 0; i < 7; ++i)
         valores.append(e.cuentas ? QVariant((*e.cuentas)[size_t(i)]) : QVariant());
-    for (const QString* t : {&e.huellaRespuesta, &e.huellaCatalogo, &e.huellaProductos, &e.mensaje})
+    for (const QString* t : {&e.huellaRespuesta, &e.huellaCatalogo, &e.huellaProductos})
         valores.append(t->isEmpty() ? QVariant() : QVariant(*t));
+    valores.append(e.mensaje.isEmpty() ? QVariant() : QVariant(guardable(e.mensaje)));
     Recordset rs = cnn.Ejecuta(
         QStringLiteral("INSERT INTO Pos_Servicio_Descarga (%1) VALUES (%2) RETURNING Psd_Numero")
             .arg(kEntradas.section(QStringLiteral(", "), 1),

@@ -164,6 +164,35 @@ private slots:
         QCOMPARE(kd.Corre({"history"}).estandar.count('\n'), queda ? 3 : 2);
     }
 
+    // Whatever the gateway's refusal says, the failed night is recorded: what the database
+    // cannot keep is escaped, and the text is cut at 4096 characters.
+    void mensajeDeLaPasarela_data() {
+        QTest::addColumn<QByteArray>("mensaje"); // as the reply's JSON writes it
+        QTest::addColumn<QString>("guardado");
+        QTest::newRow("NUL") << QByteArray("Fuera de servicio\\u0000")
+                             << "Fuera de servicio\\u{0000}";
+        QTest::newRow("suplente suelto")
+            << QByteArray("Fuera\\udc00 de servicio") << "Fuera\\u{DC00} de servicio";
+        QTest::newRow("un MiB") << QByteArray(1 << 20, 'x') << QString(4095, 'x') + "…";
+    }
+    void mensajeDeLaPasarela() {
+        QFETCH(QByteArray, mensaje);
+        QFETCH(QString, guardado);
+        simulador::Configuracion rechazo = Pasarela("");
+        rechazo.basura = "{\"code\":503,\"message\":\"" + mensaje + "\",\"result\":[]}";
+        simulador::SimuladorPasarela bien(Pasarela("")), mal(rechazo);
+        QVERIFY(bien.Inicia() != 0 && mal.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(bien.URL()));
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", mal.URL(), "--user", "t"}).salida, 0);
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 1);
+        const Corrida c = kd.Corre({"status"});
+        QCOMPARE(SinFechas(c.estandar.section('\n', 4)),
+                 "Después, FECHA (fallida): " + guardado + "\n");
+        QCOMPARE(c.salida, 1);
+    }
+
     // A failure that may pass by itself is tried again after a growing wait, or the one the
     // gateway asks for; any other is not. In the journal each line carries its priority.
     void reintentos_data() {
