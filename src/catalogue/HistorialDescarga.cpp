@@ -46,9 +46,12 @@ bool frmKD562::PreparaHistorial() {
         return false;
     Connection& cnn = gConexion->Cnn();
     try {
-        if (!ExisteHistorial(cnn))
+        // Made now: by its owner, who gives it the catalogue's rights.
+        if (!ExisteHistorial(cnn)) {
             CreaHistorial(cnn);
-        return true;
+            for (const QString& permiso : CompletaHistorial(cnn))
+                InformaAviso(QStringLiteral("Permiso dado sobre el historial: %1").arg(permiso));
+        }
     } catch (const std::exception& e) {
         // A role that may not create tables (one that does not own the schema) still
         // downloads; the database's owner makes them once.
@@ -58,6 +61,18 @@ bool frmKD562::PreparaHistorial() {
                          .arg(DescripcionDe(e)));
         return false;
     }
+    // Asked before the transaction opens: a refused INSERT there would abort the download.
+    QStringList permisos = {QStringLiteral("SELECT"), QStringLiteral("INSERT")};
+    if (iDiasHistorial > 0)
+        permisos.append(QStringLiteral("DELETE"));
+    if (const QString falta = PermisoFaltante(cnn, permisos); !falta.isEmpty()) {
+        InformaAviso(QStringLiteral("La descarga sigue sin historial: %1; el dueño de las tablas "
+                                    "le da los permisos de Pos_Servicio_Producto con \"kd562 "
+                                    "init\"")
+                         .arg(falta));
+        return false;
+    }
+    return true;
 }
 
 void EscribeCambios(Connection& cnn, qint64 numero, const std::vector<const FilaServicio*>& antes,

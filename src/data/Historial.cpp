@@ -22,6 +22,12 @@ const QString kEntradas = QStringLiteral(
     "Psd_Prod_Nuevos, Psd_Prod_Cambiados, Psd_Prod_Sin_Cambio, Psd_Huella_Respuesta, "
     "Psd_Huella_Catalogo, Psd_Huella_Productos, Psd_Mensaje");
 
+// PostgreSQL: the oid of the current schema's table by its name, the one that statements
+// without a schema create and use. The catalogue lists every table, whatever the role's rights.
+const QString kTablaPg = QStringLiteral(
+    "SELECT c.oid FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+    "n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'f') AND lower(c.relname) = ");
+
 // An entry's texts are kept up to this many characters.
 constexpr qsizetype kMaximoTexto = 4096;
 
@@ -142,15 +148,19 @@ QStringList DefinicionHistorial(const Connection& cnn) {
 }
 
 bool ExisteHistorial(Connection& cnn) {
-    const QString sql =
-        cnn.motor() == corvanta::Motor::Sqlite
-            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                             "lower(name) IN ('pos_servicio_descarga', "
-                             "'pos_servicio_descarga_cambio')")
-            : QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema "
-                             "= current_schema() AND lower(table_name) IN "
-                             "('pos_servicio_descarga', 'pos_servicio_descarga_cambio')");
-    return cnn.Ejecuta(sql, {}).Fields(0).toInt() == 2;
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return cnn.Ejecuta(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = "
+                                          "'table' AND lower(name) IN ('pos_servicio_descarga', "
+                                          "'pos_servicio_descarga_cambio')"),
+                           {})
+                   .Fields(0)
+                   .toInt() == 2;
+    return cnn.Ejecuta(QStringLiteral("SELECT COUNT(*) FROM (%1 'pos_servicio_descarga' UNION ALL "
+                                      "%1 'pos_servicio_descarga_cambio') t")
+                           .arg(kTablaPg),
+                       {})
+               .Fields(0)
+               .toInt() == 2;
 }
 
 void CreaHistorial(Connection& cnn) {
@@ -158,6 +168,71 @@ void CreaHistorial(Connection& cnn) {
     for (const QString& sentencia : DefinicionHistorial(cnn))
         cnn.Execute(sentencia);
     transaccion.Confirma();
+}
+
+bool EsDuenoHistorial(Connection& cnn) {
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return true;
+    return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM pg_class WHERE oid = (%1 "
+                                       "'pos_servicio_descarga') AND pg_has_role(relowner, "
+                                       "'USAGE')")
+                            .arg(kTablaPg),
+                        {})
+                .Eof();
+}
+
+QStringList CompletaHistorial(Connection& cnn) {
+    // Another role's GRANT would only be warned about, and nothing given.
+    if (!EsDuenoHistorial(cnn))
+        throw corvanta::Error(QStringLiteral("Solo el dueño de las tablas del historial puede "
+                                             "completarlas y darles permisos"));
+    corvanta::TransaccionEnCurso transaccion(cnn);
+    QStringList permisos;
+    if (cnn.motor() == corvanta::Motor::PostgreSql) {
+        // Every right on the catalogue that a history table lacks, PUBLIC's too; the owner
+        // has them all already, and none comes with GRANT OPTION.
+        QStringList sentencias;
+        for (Recordset rs = cnn.Ejecuta(
+                 QStringLiteral(
+                     "WITH dados AS (SELECT DISTINCT d.relname, a.grantee, a.privilege_type "
+                     "FROM pg_class f CROSS JOIN LATERAL aclexplode(f.relacl) a JOIN pg_class d "
+                     "ON d.oid IN ((%1 'pos_servicio_descarga'), (%1 "
+                     "'pos_servicio_descarga_cambio')) WHERE f.oid = (%1 "
+                     "'pos_servicio_producto') AND a.grantee <> d.relowner AND NOT EXISTS "
+                     "(SELECT 1 FROM aclexplode(d.relacl) h WHERE h.grantee = a.grantee AND "
+                     "h.privilege_type = a.privilege_type)) "
+                     "SELECT format('GRANT %s ON %I TO %s', string_agg(privilege_type, ', ' "
+                     "ORDER BY privilege_type), relname, CASE WHEN grantee = 0 THEN 'PUBLIC' "
+                     "ELSE (SELECT format('%I', rolname) FROM pg_roles WHERE oid = grantee) END) "
+                     "AS g FROM dados GROUP BY relname, grantee ORDER BY relname, g")
+                     .arg(kTablaPg),
+                 {});
+             !rs.Eof(); rs.MoveNext())
+            sentencias.append(rs.Fields(0).toString());
+        for (const QString& sentencia : sentencias) {
+            cnn.Execute(sentencia);
+            permisos.append(sentencia);
+        }
+    }
+    transaccion.Confirma();
+    return permisos;
+}
+
+QString PermisoFaltante(Connection& cnn, const QStringList& permisos) {
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return QString();
+    Recordset rs = cnn.Ejecuta(
+        QStringLiteral("SELECT current_user, t.nombre, p.permiso FROM (VALUES (1, "
+                       "'Pos_Servicio_Descarga'), (2, 'Pos_Servicio_Descarga_Cambio')) "
+                       "t(orden, nombre) CROSS JOIN unnest(string_to_array(?, ',')) "
+                       "WITH ORDINALITY p(permiso, n) WHERE NOT has_table_privilege((%1 "
+                       "lower(t.nombre)), p.permiso) ORDER BY t.orden, p.n LIMIT 1")
+            .arg(kTablaPg),
+        {permisos.join(QLatin1Char(','))});
+    if (rs.Eof())
+        return QString();
+    return QStringLiteral("el rol %1 no tiene el permiso %2 sobre la tabla %3")
+        .arg(rs.Fields(0).toString(), rs.Fields(2).toString(), rs.Fields(1).toString());
 }
 
 const QStringList& ColumnasServicioCambio() {

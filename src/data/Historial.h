@@ -51,6 +51,15 @@ QStringList DefinicionHistorial(const corvanta::Connection& cnn);
 bool ExisteHistorial(corvanta::Connection& cnn);
 // In a transaction of its own.
 void CreaHistorial(corvanta::Connection& cnn);
+// Whether this role owns the history's tables, and so may change them and their rights.
+bool EsDuenoHistorial(corvanta::Connection& cnn);
+// As the tables' owner, in a transaction of its own: gives on the history every right that a
+// role (PUBLIC too) has on Pos_Servicio_Producto and lacks there. Returns the GRANT
+// statements it made.
+QStringList CompletaHistorial(corvanta::Connection& cnn);
+// The first of `permisos` ("SELECT", "INSERT" …) that this role lacks on a history table,
+// as a clause naming role, right and table; empty when it has them all.
+QString PermisoFaltante(corvanta::Connection& cnn, const QStringList& permisos);
 
 // Services' content columns and products' columns as the changes table keeps them, in the
 // tables' order: Psp_Cve_Producto … Pr_Cve_Producto, then Pr_Cve_Producto and Productos'.

@@ -293,6 +293,89 @@ private slots:
                  qPrintable(corrida.errores));
     }
 
+    // On PostgreSQL, init gives the history the rights that roles have on the catalogue
+    // (PUBLIC's too, names quoted); a role that still lacks them is told which before
+    // anything starts, and its download goes on without the history.
+    void permisos_data() {
+        QTest::addColumn<QString>("permisos");  // the role's on the three tables
+        QTest::addColumn<QString>("publico");   // PUBLIC's on Pos_Servicio_Producto
+        QTest::addColumn<bool>("init");         // the owner runs init once the role exists
+        QTest::addColumn<QString>("falta");     // what status and undo say the role lacks
+        QTest::addColumn<QString>("faltaSync"); // ... and sync
+        const QString todos = "SELECT, INSERT, UPDATE, DELETE";
+        QTest::newRow("caja, init después") << todos << "" << true << ""
+                                            << "";
+        QTest::newRow("consulta, init después") << "SELECT"
+                                                << "" << true << "INSERT"
+                                                << "INSERT";
+        QTest::newRow("caja, sin init") << todos << "" << false << "SELECT"
+                                        << "SELECT";
+        QTest::newRow("consulta por PUBLIC") << "SELECT"
+                                             << "SELECT" << true << "INSERT"
+                                             << "INSERT";
+    }
+    void permisos() {
+        if (!prueba::EsPostgreSql())
+            QSKIP("Los permisos de PostgreSQL");
+        QFETCH(QString, permisos);
+        QFETCH(QString, publico);
+        QFETCH(bool, init);
+        QFETCH(QString, falta);
+        QFETCH(QString, faltaSync);
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(pasarela.URL()));
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        kd.CreaRol(permisos);
+        if (!publico.isEmpty())
+            kd.Ejecuta("GRANT " + publico + " ON Pos_Servicio_Producto TO PUBLIC");
+        if (init) {
+            QStringList orden = permisos.split(", ");
+            orden.sort();
+            QString dados;
+            for (const char* tabla : {"pos_servicio_descarga", "pos_servicio_descarga_cambio"}) {
+                dados +=
+                    "GRANT " + orden.join(", ") + " ON " + tabla + " TO \"" + kd.Rol() + "\"\n";
+                if (!publico.isEmpty())
+                    dados += "GRANT " + publico + " ON " + tabla + " TO PUBLIC\n";
+            }
+            const Corrida c = kd.Corre({"init"});
+            QCOMPARE(c.estandar + QString::number(c.salida), dados + "0");
+            QCOMPARE(kd.Corre({"init"}).estandar, ""); // given once
+        }
+        const auto negado = [&](const QString& permiso) {
+            return "el rol " + kd.Rol() + " no tiene el permiso " + permiso +
+                   " sobre la tabla Pos_Servicio_Descarga";
+        };
+        for (const QStringList& orden :
+             {QStringList{"status"}, QStringList{"history"}, QStringList{"undo", "--yes"}}) {
+            const QString permiso = orden[0] == "undo" ? falta : init ? "" : "SELECT";
+            const Corrida c = kd.ComoRol(orden);
+            if (permiso.isEmpty()) { // status and history see the owner's download
+                QVERIFY2(c.salida == 0, qPrintable(orden[0] + ": " + c.errores));
+                QVERIFY(
+                    orden[0] == "undo" ||
+                    c.estandar.contains(orden[0] == "status" ? "Descarga 1: " : "\tguardada\t"));
+            } else {
+                QCOMPARE(c.errores, "kd562: No se puede usar el historial: " + negado(permiso) +
+                                        "; el dueño de las tablas le da los permisos de "
+                                        "Pos_Servicio_Producto con \"kd562 init\"\n");
+                QCOMPARE(c.salida, 2);
+            }
+        }
+        if (permisos != "SELECT") { // a till: downloads, with the history or told why not
+            const Corrida c = kd.ComoRol({"sync", "--yes"});
+            QCOMPARE(c.salida, 0);
+            QCOMPARE(c.errores.contains("La descarga sigue sin historial: " + negado(faltaSync)),
+                     !faltaSync.isEmpty());
+            // The owner's download, the till's undo and download; or the first alone.
+            QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga"),
+                     faltaSync.isEmpty() ? "3" : "1");
+        }
+        kd.BorraRol();
+    }
+
     // A database made before the history: everything works unattended, nothing creates the
     // history but a download (or init).
     void sinHistorial() {
