@@ -46,11 +46,22 @@ bool frmKD562::PreparaHistorial() {
         return false;
     Connection& cnn = gConexion->Cnn();
     try {
-        // Made now: by its owner, who gives it the catalogue's rights.
-        if (!ExisteHistorial(cnn)) {
+        const bool existia = ExisteHistorial(cnn);
+        if (!existia)
             CreaHistorial(cnn);
-            for (const QString& permiso : CompletaHistorial(cnn))
-                InformaAviso(QStringLiteral("Permiso dado sobre el historial: %1").arg(permiso));
+        // Made now, or made by an older version: its owner completes it; the others go on
+        // without the entries' instant.
+        if (!existia || !TieneInstante(cnn)) {
+            if (EsDuenoHistorial(cnn)) {
+                for (const QString& permiso : CompletaHistorial(cnn))
+                    InformaAviso(
+                        QStringLiteral("Permiso dado sobre el historial: %1").arg(permiso));
+            } else {
+                InformaAviso(QStringLiteral("El historial no guarda la hora universal de sus "
+                                            "entradas (falta la columna "
+                                            "Pos_Servicio_Descarga.Psd_Instante); el dueño de "
+                                            "las tablas debe ejecutar \"kd562 init\""));
+            }
         }
     } catch (const std::exception& e) {
         // A role that may not create tables (one that does not own the schema) still

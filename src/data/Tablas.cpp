@@ -125,7 +125,8 @@ QString ColumnaFaltante(corvanta::Connection& cnn) {
             sentencia.mid(abre + 1, sentencia.lastIndexOf(QLatin1Char(')')) - abre - 1);
         for (const QString& definicion : cuerpo.split(QStringLiteral(", "))) {
             const QString columna = definicion.section(QLatin1Char(' '), 0, 0);
-            if (!existentes.contains(columna.toLower()))
+            if (!existentes.contains(columna.toLower()) &&
+                !ColumnasAgregadas().contains(tabla + QLatin1Char('.') + columna))
                 return tabla + QLatin1Char('.') + columna;
         }
     }

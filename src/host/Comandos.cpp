@@ -27,8 +27,8 @@ namespace {
 
 int ComandoInit(Paso& paso) {
     kd562::CreaTablas(Sesion::Conexion());
-    // On PostgreSQL the history gets the rights that the catalogue has, so every role that
-    // uses one may use the other.
+    // Tables of an older version get the history's later columns; on PostgreSQL the history
+    // gets the rights that the catalogue has, so every role that uses one may use the other.
     for (const QString& permiso : kd562::CompletaHistorial(Sesion::Conexion()))
         paso.salida << permiso << Qt::endl;
     if (paso.opciones.demo) {

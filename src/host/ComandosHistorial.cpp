@@ -4,10 +4,8 @@
 #include "data/Historial.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
-#include "runtime/Funciones.h"
 #include "runtime/Sesion.h"
 
-#include <QDateTime>
 #include <cstdio>
 
 using namespace corvanta;
@@ -102,9 +100,8 @@ int ComandoStatus(Paso& paso) {
         salida << "Aún no hay historial de descargas\n";
         return Rechazado;
     }
-    const QDateTime ahora = Funciones().FechaServidor();
     const auto edad = [&](const kd562::EntradaHistorial& e) {
-        return QDateTime::fromString(e.fecha, Qt::ISODate).secsTo(ahora);
+        return kd562::SegundosDesde(cnn, e);
     };
     // "Descarga 12 (deshecha después)" or "Deshacer 13 (de la descarga 12)".
     QString cual = ultima->resultado == kd562::Resultado::Deshacer

@@ -193,6 +193,68 @@ private slots:
         QCOMPARE(c.salida, 1);
     }
 
+    // Ages and dates do not depend on the zones of the writer and the reader (the process's
+    // TZ on SQLite, the session's PGTZ on PostgreSQL); dates show in the reader's. An entry
+    // of an older version has only its date, taken as the reader's local time; a table of
+    // an older version gets the instant's column from its owner's first download.
+    void zonas_data() {
+        QTest::addColumn<QString>("escribe");
+        QTest::addColumn<QString>("lee");
+        QTest::addColumn<int>("horas");     // the date the reader sees less the writer's
+        QTest::addColumn<bool>("antigua");  // the table made without the instant
+        QTest::addColumn<bool>("instante"); // the entry keeps its instant
+        QTest::newRow("México escribe, Tokio lee") << "America/Mexico_City"
+                                                   << "Asia/Tokyo" << 15 << false << true;
+        QTest::newRow("Tokio escribe en una tabla antigua, UTC lee") << "Asia/Tokyo"
+                                                                     << "UTC" << -9 << true << true;
+        QTest::newRow("entrada sin instante") << "Asia/Tokyo"
+                                              << "Asia/Tokyo" << 0 << false << false;
+    }
+    void zonas() {
+        QFETCH(QString, escribe);
+        QFETCH(QString, lee);
+        QFETCH(int, horas);
+        QFETCH(bool, antigua);
+        QFETCH(bool, instante);
+        const QString zona = prueba::EsPostgreSql() ? "PGTZ=" : "TZ=";
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(pasarela.URL()));
+        if (antigua)
+            kd.Ejecuta("ALTER TABLE Pos_Servicio_Descarga DROP COLUMN Psd_Instante");
+        if (antigua && prueba::EsPostgreSql()) { // a role not the owner writes on without it
+            kd.CreaRol("SELECT, INSERT, UPDATE, DELETE");
+            kd.Ejecuta("GRANT SELECT, INSERT, DELETE ON Pos_Servicio_Descarga, "
+                       "Pos_Servicio_Descarga_Cambio TO \"" +
+                       kd.Rol() + '"');
+            const Corrida c = kd.ComoRol({"sync", "--yes"});
+            kd.BorraRol();
+            QCOMPARE(c.salida, 0);
+            QVERIFY2(c.errores.contains("(falta la columna Pos_Servicio_Descarga.Psd_Instante); "
+                                        "el dueño de las tablas debe ejecutar \"kd562 init\""),
+                     qPrintable(c.errores));
+            QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga"), "1");
+        }
+        QCOMPARE(kd.Corre({"sync", "--yes"}, {}, {}, {zona + escribe}).salida, 0);
+        if (!instante)
+            kd.Ejecuta("UPDATE Pos_Servicio_Descarga SET Psd_Instante = NULL");
+        const Corrida estado = kd.Corre({"status", "--max-age", "1"}, {}, {}, {zona + lee});
+        QVERIFY2(estado.estandar.contains(", hace 0 min, por "), qPrintable(estado.estandar));
+        QCOMPARE(estado.salida, 0);
+        // As written, with no zone of the test's own in between.
+        const auto fecha = [&](const QString& z) {
+            const QDateTime d = QDateTime::fromString(kd.Corre({"history"}, {}, {}, {zona + z})
+                                                          .estandar.section('\n', 1, 1)
+                                                          .section('\t', 1, 1),
+                                                      Qt::ISODate);
+            return QDateTime(d.date(), d.time(), Qt::UTC);
+        };
+        const QDateTime delEscritor = fecha(escribe);
+        QVERIFY(delEscritor.isValid());
+        QCOMPARE(delEscritor.secsTo(fecha(lee)), horas * 3600);
+    }
+
     // A failure that may pass by itself is tried again after a growing wait, or the one the
     // gateway asks for; any other is not. In the journal each line carries its priority.
     void reintentos_data() {
