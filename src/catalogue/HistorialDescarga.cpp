@@ -52,9 +52,23 @@ bool frmKD562::PreparaHistorial() {
         return false;
     Connection& cnn = gConexion->Cnn();
     try {
-        if (!ExisteHistorial(cnn))
+        const bool existia = ExisteHistorial(cnn);
+        if (!existia)
             CreaHistorial(cnn);
-        return true;
+        // Made now, or made by an older version: its owner completes it; the others go on
+        // without the entries' instant.
+        if (!existia || !TieneInstante(cnn)) {
+            if (EsDuenoHistorial(cnn)) {
+                for (const QString& permiso : CompletaHistorial(cnn))
+                    InformaAviso(
+                        QStringLiteral("Permiso dado sobre el historial: %1").arg(permiso));
+            } else {
+                InformaAviso(QStringLiteral("El historial no guarda la hora universal de sus "
+                                            "entradas (falta la columna "
+                                            "Pos_Servicio_Descarga.Psd_Instante); el dueño de "
+                                            "las tablas debe ejecutar \"kd562 init\""));
+            }
+        }
     } catch (const std::exception& e) {
         // A role that may not create tables (one that does not own the schema) still
         // downloads; the database's owner makes them once.
@@ -64,6 +78,18 @@ bool frmKD562::PreparaHistorial() {
                          .arg(DescripcionDe(e)));
         return false;
     }
+    // Asked before the transaction opens: a refused INSERT there would abort the download.
+    QStringList permisos = {QStringLiteral("SELECT"), QStringLiteral("INSERT")};
+    if (iDiasHistorial > 0)
+        permisos.append(QStringLiteral("DELETE"));
+    if (const QString falta = PermisoFaltante(cnn, permisos); !falta.isEmpty()) {
+        InformaAviso(QStringLiteral("La descarga sigue sin historial: %1; el dueño de las tablas "
+                                    "le da los permisos de Pos_Servicio_Producto con \"kd562 "
+                                    "init\"")
+                         .arg(falta));
+        return false;
+    }
+    return true;
 }
 
 void EscribeCambios(Connection& cnn, qint64 numero, const std::vector<const FilaServicio*>& antes,
@@ -113,10 +139,11 @@ void frmKD562::RegistraDescarga(const QString& sFecha, const QString& /*sOperado
         despues.push_back(&p);
     EscribeCambios(cnn, numero, tCambios.antes, tCambios.despues, antes, despues);
 
+    // Capped as the configuration is: a cut-off past year 1 would wrap or be refused.
     if (iDiasHistorial > 0)
-        PodaHistorial(cnn,
-                      gFunciones->FechaSQL(
-                          QDateTime::fromString(sFecha, Qt::ISODate).addDays(-iDiasHistorial)));
+        PodaHistorial(cnn, gFunciones->FechaSQL(
+                               QDateTime::fromString(sFecha, Qt::ISODate)
+                                   .addDays(-std::min(iDiasHistorial, kMaximoDiasHistorial))));
 }
 
 void frmKD562::RegistraIntento(const QString& sResultado, const QString& sMensaje) {

@@ -6,6 +6,9 @@
 #include "runtime/TransaccionEnCurso.h"
 #include "runtime/Valores.h"
 
+#include <QDateTime>
+#include <QMutex>
+#include <QSet>
 #include <QVariant>
 #include <cmath>
 
@@ -21,6 +24,46 @@ const QString kEntradas = QStringLiteral(
     "Psd_Serv_Nuevos, Psd_Serv_Retirados, Psd_Serv_Cambiados, Psd_Serv_Sin_Cambio, "
     "Psd_Prod_Nuevos, Psd_Prod_Cambiados, Psd_Prod_Sin_Cambio, Psd_Huella_Respuesta, "
     "Psd_Huella_Catalogo, Psd_Huella_Productos, Psd_Mensaje");
+
+// The instant of an entry in UTC, as ISO text ending in Z: it sorts, and both engines read it.
+const QString kInstante = QStringLiteral("Psd_Instante");
+
+QString ExpresionInstante(corvanta::Motor motor) {
+    return motor == corvanta::Motor::Sqlite
+               ? QStringLiteral("strftime('%Y-%m-%dT%H:%M:%SZ', 'now')")
+               : QStringLiteral("to_char(now() AT TIME ZONE 'UTC', "
+                                "'YYYY-MM-DD\"T\"HH24:MI:SS\"Z\"')");
+}
+
+// What entries are read with: the date in the reader's local time when the instant is known,
+// the date as written otherwise; the instant last.
+QString ColumnasLectura(Connection& cnn) {
+    const bool sqlite = cnn.motor() == corvanta::Motor::Sqlite;
+    const QString escrita = sqlite ? QStringLiteral("Psd_Fecha")
+                                   : QStringLiteral("to_char(Psd_Fecha, "
+                                                    "'YYYY-MM-DD\"T\"HH24:MI:SS')");
+    QString fecha = escrita, instante = QStringLiteral("NULL");
+    if (TieneInstante(cnn)) {
+        instante = kInstante;
+        fecha = QStringLiteral("COALESCE(%1, %2)")
+                    .arg(sqlite ? QStringLiteral("strftime('%Y-%m-%dT%H:%M:%S', Psd_Instante, "
+                                                 "'localtime')")
+                                : QStringLiteral("to_char(CAST(Psd_Instante AS TIMESTAMPTZ), "
+                                                 "'YYYY-MM-DD\"T\"HH24:MI:SS')"),
+                         escrita);
+    }
+    QString columnas = kEntradas;
+    return columnas.replace(QStringLiteral("Psd_Fecha"), fecha) + QStringLiteral(", ") + instante;
+}
+
+// PostgreSQL: the oid of the current schema's table by its name, the one that statements
+// without a schema create and use. The catalogue lists every table, whatever the role's rights.
+const QString kTablaPg = QStringLiteral(
+    "SELECT c.oid FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+    "n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'f') AND lower(c.relname) = ");
+
+// An entry's texts are kept up to this many characters.
+constexpr qsizetype kMaximoTexto = 4096;
 
 QString TextoDe(const QVariant& valor) {
     return valor.isNull() ? QString() : corvanta::Texto(valor);
@@ -47,6 +90,7 @@ std::vector<EntradaHistorial> Entradas(Recordset rs) {
         e.huellaCatalogo = TextoDe(rs.Fields(15));
         e.huellaProductos = TextoDe(rs.Fields(16));
         e.mensaje = TextoDe(rs.Fields(17));
+        e.instante = TextoDe(rs.Fields(18));
         entradas.push_back(std::move(e));
     }
     return entradas;
@@ -57,7 +101,7 @@ std::optional<EntradaHistorial> Una(Connection& cnn, const QString& condicion,
     std::vector<EntradaHistorial> e =
         Entradas(cnn.Ejecuta(QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga WHERE %2 ORDER "
                                             "BY Psd_Numero DESC LIMIT 1")
-                                 .arg(kEntradas, condicion),
+                                 .arg(ColumnasLectura(cnn), condicion),
                              parametros));
     if (e.empty())
         return std::nullopt;
@@ -112,7 +156,8 @@ QStringList DefinicionHistorial(const Connection& cnn) {
                        "Psd_Huella_Respuesta TEXT, "
                        "Psd_Huella_Catalogo TEXT, "
                        "Psd_Huella_Productos TEXT, "
-                       "Psd_Mensaje TEXT)"),
+                       "Psd_Mensaje TEXT, "
+                       "Psd_Instante TEXT)"),
         QStringLiteral("CREATE TABLE IF NOT EXISTS Pos_Servicio_Descarga_Cambio ("
                        "Psd_Numero INTEGER NOT NULL, "
                        "Psdc_Clase CHAR(2) NOT NULL, "
@@ -151,15 +196,19 @@ QStringList DefinicionHistorial(const Connection& cnn) {
 }
 
 bool ExisteHistorial(Connection& cnn) {
-    const QString sql =
-        cnn.motor() == corvanta::Motor::Sqlite
-            ? QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
-                             "lower(name) IN ('pos_servicio_descarga', "
-                             "'pos_servicio_descarga_cambio')")
-            : QStringLiteral("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema "
-                             "= current_schema() AND lower(table_name) IN "
-                             "('pos_servicio_descarga', 'pos_servicio_descarga_cambio')");
-    return cnn.Ejecuta(sql, {}).Fields(0).toInt() == 2;
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return cnn.Ejecuta(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type = "
+                                          "'table' AND lower(name) IN ('pos_servicio_descarga', "
+                                          "'pos_servicio_descarga_cambio')"),
+                           {})
+                   .Fields(0)
+                   .toInt() == 2;
+    return cnn.Ejecuta(QStringLiteral("SELECT COUNT(*) FROM (%1 'pos_servicio_descarga' UNION ALL "
+                                      "%1 'pos_servicio_descarga_cambio') t")
+                           .arg(kTablaPg),
+                       {})
+               .Fields(0)
+               .toInt() == 2;
 }
 
 void CreaHistorial(Connection& cnn) {
@@ -167,6 +216,105 @@ void CreaHistorial(Connection& cnn) {
     for (const QString& sentencia : DefinicionHistorial(cnn))
         cnn.Execute(sentencia);
     transaccion.Confirma();
+}
+
+bool TieneInstante(Connection& cnn) {
+    // Remembered once seen, as a column is never taken away: on SQLite, a read that comes
+    // first in a transaction that writes would keep that write from waiting for a lock.
+    static QMutex candado;
+    static QSet<QString> conInstante;
+    {
+        const QMutexLocker bloqueo(&candado);
+        if (conInstante.contains(cnn.Url()))
+            return true;
+    }
+    const QString sql =
+        cnn.motor() == corvanta::Motor::Sqlite
+            ? QStringLiteral("SELECT COUNT(*) FROM pragma_table_info('Pos_Servicio_Descarga') "
+                             "WHERE lower(name) = 'psd_instante'")
+            : QStringLiteral("SELECT COUNT(*) FROM pg_attribute WHERE attrelid = (%1 "
+                             "'pos_servicio_descarga') AND attname = 'psd_instante' AND NOT "
+                             "attisdropped")
+                  .arg(kTablaPg);
+    if (cnn.Ejecuta(sql, {}).Fields(0).toInt() == 0)
+        return false;
+    const QMutexLocker bloqueo(&candado);
+    conInstante.insert(cnn.Url());
+    return true;
+}
+
+const QStringList& ColumnasAgregadas() {
+    static const QStringList columnas = {QStringLiteral("Pos_Servicio_Descarga.Psd_Instante")};
+    return columnas;
+}
+
+bool EsDuenoHistorial(Connection& cnn) {
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return true;
+    return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM pg_class WHERE oid = (%1 "
+                                       "'pos_servicio_descarga') AND pg_has_role(relowner, "
+                                       "'USAGE')")
+                            .arg(kTablaPg),
+                        {})
+                .Eof();
+}
+
+QStringList CompletaHistorial(Connection& cnn) {
+    // Another role's GRANT would only be warned about, and nothing given.
+    if (!EsDuenoHistorial(cnn))
+        throw corvanta::Error(QStringLiteral("Solo el dueño de las tablas del historial puede "
+                                             "completarlas y darles permisos"));
+    const bool instante = TieneInstante(cnn);
+    corvanta::TransaccionEnCurso transaccion(cnn);
+    if (!instante)
+        cnn.Execute(QStringLiteral("ALTER TABLE Pos_Servicio_Descarga ADD COLUMN Psd_Instante "
+                                   "TEXT"));
+    QStringList permisos;
+    if (cnn.motor() == corvanta::Motor::PostgreSql) {
+        // Every right on the catalogue that a history table lacks, PUBLIC's too; the owner
+        // has them all already, and none comes with GRANT OPTION.
+        QStringList sentencias;
+        for (Recordset rs = cnn.Ejecuta(
+                 QStringLiteral(
+                     "WITH dados AS (SELECT DISTINCT d.relname, a.grantee, a.privilege_type "
+                     "FROM pg_class f CROSS JOIN LATERAL aclexplode(f.relacl) a JOIN pg_class d "
+                     "ON d.oid IN ((%1 'pos_servicio_descarga'), (%1 "
+                     "'pos_servicio_descarga_cambio')) WHERE f.oid = (%1 "
+                     "'pos_servicio_producto') AND a.grantee <> d.relowner AND NOT EXISTS "
+                     "(SELECT 1 FROM aclexplode(d.relacl) h WHERE h.grantee = a.grantee AND "
+                     "h.privilege_type = a.privilege_type)) "
+                     "SELECT format('GRANT %s ON %I TO %s', string_agg(privilege_type, ', ' "
+                     "ORDER BY privilege_type), relname, CASE WHEN grantee = 0 THEN 'PUBLIC' "
+                     "ELSE (SELECT format('%I', rolname) FROM pg_roles WHERE oid = grantee) END) "
+                     "AS g FROM dados GROUP BY relname, grantee ORDER BY relname, g")
+                     .arg(kTablaPg),
+                 {});
+             !rs.Eof(); rs.MoveNext())
+            sentencias.append(rs.Fields(0).toString());
+        for (const QString& sentencia : sentencias) {
+            cnn.Execute(sentencia);
+            permisos.append(sentencia);
+        }
+    }
+    transaccion.Confirma();
+    return permisos;
+}
+
+QString PermisoFaltante(Connection& cnn, const QStringList& permisos) {
+    if (cnn.motor() == corvanta::Motor::Sqlite)
+        return QString();
+    Recordset rs = cnn.Ejecuta(
+        QStringLiteral("SELECT current_user, t.nombre, p.permiso FROM (VALUES (1, "
+                       "'Pos_Servicio_Descarga'), (2, 'Pos_Servicio_Descarga_Cambio')) "
+                       "t(orden, nombre) CROSS JOIN unnest(string_to_array(?, ',')) "
+                       "WITH ORDINALITY p(permiso, n) WHERE NOT has_table_privilege((%1 "
+                       "lower(t.nombre)), p.permiso) ORDER BY t.orden, p.n LIMIT 1")
+            .arg(kTablaPg),
+        {permisos.join(QLatin1Char(','))});
+    if (rs.Eof())
+        return QString();
+    return QStringLiteral("el rol %1 no tiene el permiso %2 sobre la tabla %3")
+        .arg(rs.Fields(0).toString(), rs.Fields(2).toString(), rs.Fields(1).toString());
 }
 
 const QStringList& ColumnasServicioCambio() {
@@ -185,16 +333,36 @@ const QStringList& ColumnasProductoCambio() {
 }
 
 qint64 AgregaEntrada(Connection& cnn, const EntradaHistorial& e) {
-    QVariantList valores = {e.fecha,  e.operador,  e.terminal,
-                            e.origen, e.resultado, e.deshace ? QVariant(e.deshace) : QVariant()};
+    // Texts that may come from elsewhere, a gateway's message above all: a NUL or a lone
+    // surrogate that the database refuses, or a megabyte of text, must not cost the entry.
+    const auto guardable = [](const QString& t) {
+        return corvanta::TextoGuardable(t, kMaximoTexto);
+    };
+    QVariantList valores = {
+        e.fecha,  guardable(e.operador), guardable(e.terminal),
+        e.origen, e.resultado,           e.deshace ? QVariant(e.deshace) : QVariant()};
     for (int i = 0; i < 7; ++i)
         valores.append(e.cuentas ? QVariant((*e.cuentas)[size_t(i)]) : QVariant());
-    for (const QString* t : {&e.huellaRespuesta, &e.huellaCatalogo, &e.huellaProductos, &e.mensaje})
+    for (const QString* t : {&e.huellaRespuesta, &e.huellaCatalogo, &e.huellaProductos})
         valores.append(t->isEmpty() ? QVariant() : QVariant(*t));
+    valores.append(e.mensaje.isEmpty() ? QVariant() : QVariant(guardable(e.mensaje)));
+    // The instant, where the table has its column, in UTC. PostgreSQL's clock stands still
+    // for the transaction, in which the entry's date was read; SQLite's does not, so there
+    // the entry's local date is turned to UTC, and both name the same second.
+    QStringList marcas(valores.size(), QStringLiteral("?"));
+    QString columnas = kEntradas.section(QStringLiteral(", "), 1);
+    if (TieneInstante(cnn)) {
+        columnas += QStringLiteral(", ") + kInstante;
+        if (cnn.motor() == corvanta::Motor::Sqlite) {
+            marcas.append(QStringLiteral("strftime('%Y-%m-%dT%H:%M:%SZ', ?, 'utc')"));
+            valores.append(e.fecha);
+        } else {
+            marcas.append(ExpresionInstante(cnn.motor()));
+        }
+    }
     Recordset rs = cnn.Ejecuta(
         QStringLiteral("INSERT INTO Pos_Servicio_Descarga (%1) VALUES (%2) RETURNING Psd_Numero")
-            .arg(kEntradas.section(QStringLiteral(", "), 1),
-                 QStringList(valores.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+            .arg(columnas, marcas.join(QStringLiteral(", "))),
         valores);
     if (rs.Eof())
         throw corvanta::Error(QStringLiteral("El historial no devolvió el número de la entrada"));
@@ -215,10 +383,28 @@ void PodaHistorial(Connection& cnn, const QString& fecha) {
     cnn.Ejecuta(QStringLiteral("DELETE FROM Pos_Servicio_Descarga WHERE Psd_Fecha < ?"), {fecha});
 }
 
+qint64 SegundosDesde(Connection& cnn, const EntradaHistorial& entrada) {
+    // The server's clock, in UTC and as local time in the reader's session.
+    Recordset rs = cnn.Execute(
+        cnn.motor() == corvanta::Motor::Sqlite
+            ? QStringLiteral("SELECT %1, strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')")
+                  .arg(ExpresionInstante(cnn.motor()))
+            : QStringLiteral("SELECT %1, to_char(now(), 'YYYY-MM-DD\"T\"HH24:MI:SS')")
+                  .arg(ExpresionInstante(cnn.motor())));
+    const auto fecha = [](const QString& texto) {
+        // A date without a zone is compared as written: both sides are the same zone's.
+        const QDateTime leida = QDateTime::fromString(texto, Qt::ISODate);
+        return leida.timeSpec() == Qt::UTC ? leida : QDateTime(leida.date(), leida.time(), Qt::UTC);
+    };
+    if (!entrada.instante.isEmpty())
+        return fecha(entrada.instante).secsTo(fecha(rs.Fields(0).toString()));
+    return fecha(entrada.fecha).secsTo(fecha(rs.Fields(1).toString()));
+}
+
 std::vector<EntradaHistorial> LeeHistorial(Connection& cnn, int limite) {
     return Entradas(cnn.Ejecuta(QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga ORDER BY "
                                                "Psd_Numero DESC LIMIT ?")
-                                    .arg(kEntradas),
+                                    .arg(ColumnasLectura(cnn)),
                                 {limite}));
 }
 

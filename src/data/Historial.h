@@ -26,6 +26,9 @@ inline const QString Desconocida = QStringLiteral("desconocida"); // the commit'
 inline const QString Descartada = QStringLiteral("descartada");   // the user chose not to save
 } // namespace Resultado
 
+// The longest the history keeps entries: a hundred years, whatever the configuration asks.
+inline constexpr int kMaximoDiasHistorial = 36500;
+
 // One entry: a download, an undo, or an attempt that ended without a commit.
 struct EntradaHistorial {
     qint64 numero = 0;
@@ -42,6 +45,10 @@ struct EntradaHistorial {
     QString huellaCatalogo;  // of the catalogue's content as the entry left it
     QString huellaProductos; // of the products it changed, as it left them
     QString mensaje;         // an attempt: what the user was shown
+    // When it was written, in UTC (ISO, ending in Z); empty for entries of older versions,
+    // whose date is the writer's local time. Read back, the date is the instant in the
+    // reader's local time when it is known.
+    QString instante;
 };
 
 // The summary's two lines of an entry's counts, as its download showed them: "Servicios: …"
@@ -53,6 +60,20 @@ QStringList DefinicionHistorial(const corvanta::Connection& cnn);
 bool ExisteHistorial(corvanta::Connection& cnn);
 // In a transaction of its own.
 void CreaHistorial(corvanta::Connection& cnn);
+// Whether Pos_Servicio_Descarga has the entries' instant (a table of an older version may not).
+bool TieneInstante(corvanta::Connection& cnn);
+// The columns, as "Table.Column", that came after the history's first tables: a database
+// made before them keeps working, the entries only lack what they hold.
+const QStringList& ColumnasAgregadas();
+// Whether this role owns the history's tables, and so may change them and their rights.
+bool EsDuenoHistorial(corvanta::Connection& cnn);
+// As the tables' owner, in a transaction of its own: adds the columns that came later, and
+// gives on the history every right that a role (PUBLIC too) has on Pos_Servicio_Producto and
+// lacks there. Returns the GRANT statements it made.
+QStringList CompletaHistorial(corvanta::Connection& cnn);
+// The first of `permisos` ("SELECT", "INSERT" …) that this role lacks on a history table,
+// as a clause naming role, right and table; empty when it has them all.
+QString PermisoFaltante(corvanta::Connection& cnn, const QStringList& permisos);
 
 // Services' content columns and products' columns as the changes table keeps them, in the
 // tables' order: Psp_Cve_Producto … Pr_Cve_Producto, then Pr_Cve_Producto and Productos'.
@@ -81,6 +102,9 @@ std::optional<EntradaHistorial> UltimaDescarga(corvanta::Connection& cnn);
 std::optional<EntradaHistorial> UltimaPorDeshacer(corvanta::Connection& cnn);
 // The latest attempt that ended without a commit, if it came after `numero`.
 std::optional<EntradaHistorial> IntentoPosterior(corvanta::Connection& cnn, qint64 numero);
+// How long ago the entry was written, by the server's clock: from its instant when it has
+// one, whatever the zones of writer and reader; otherwise from its date as local time.
+qint64 SegundosDesde(corvanta::Connection& cnn, const EntradaHistorial& entrada);
 
 // The entry's change rows of one kind: the columns of its kind, in the tables' order.
 corvanta::Recordset LeeCambios(corvanta::Connection& cnn, qint64 numero, const QString& clase);

@@ -17,13 +17,18 @@ const QStringList& Nombres() {
     return nombres;
 }
 
+// PostgreSQL's catalogue, not information_schema: that one hides what the role has no
+// rights on, and a table is there or not whoever asks.
+const QString kTablaPg = QStringLiteral(
+    "SELECT c.oid FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
+    "n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'f') AND lower(c.relname) = "
+    "lower(?)");
+
 bool Existe(corvanta::Connection& cnn, const QString& tabla) {
-    const QString sql =
-        cnn.motor() == corvanta::Motor::Sqlite
-            ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                             "lower(name) = lower(?)")
-            : QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
-                             "table_schema = current_schema() AND lower(table_name) = lower(?)");
+    const QString sql = cnn.motor() == corvanta::Motor::Sqlite
+                            ? QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                             "AND lower(name) = lower(?)")
+                            : kTablaPg;
     return !cnn.Ejecuta(sql, {tabla}).Eof();
 }
 
@@ -32,8 +37,9 @@ QStringList ColumnasDe(corvanta::Connection& cnn, const QString& tabla) {
     const QString sql =
         cnn.motor() == corvanta::Motor::Sqlite
             ? QStringLiteral("SELECT name FROM pragma_table_info(?)")
-            : QStringLiteral("SELECT column_name FROM information_schema.columns WHERE "
-                             "table_schema = current_schema() AND lower(table_name) = lower(?)");
+            : QStringLiteral("SELECT attname FROM pg_attribute WHERE attrelid = (%1) AND attnum > "
+                             "0 AND NOT attisdropped")
+                  .arg(kTablaPg);
     QStringList columnas;
     for (corvanta::Recordset rs = cnn.Ejecuta(sql, {tabla}); !rs.Eof(); rs.MoveNext())
         columnas.append(rs.Fields(0).toString().toLower());
@@ -119,7 +125,8 @@ QString ColumnaFaltante(corvanta::Connection& cnn) {
             sentencia.mid(abre + 1, sentencia.lastIndexOf(QLatin1Char(')')) - abre - 1);
         for (const QString& definicion : cuerpo.split(QStringLiteral(", "))) {
             const QString columna = definicion.section(QLatin1Char(' '), 0, 0);
-            if (!existentes.contains(columna.toLower()))
+            if (!existentes.contains(columna.toLower()) &&
+                !ColumnasAgregadas().contains(tabla + QLatin1Char('.') + columna))
                 return tabla + QLatin1Char('.') + columna;
         }
     }

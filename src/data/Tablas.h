@@ -17,8 +17,8 @@ void CreaTablas(corvanta::Connection& cnn);
 // among them: a database made before them keeps working.
 QStringList TablasFaltantes(corvanta::Connection& cnn);
 // The first column that a table lacks, as "Table.Column"; empty when every table that
-// exists has all the columns defined above, the history's too. A missing table is
-// TablasFaltantes' business.
+// exists has all the columns defined above, the history's too, but for those added later
+// (ColumnasAgregadas). A missing table is TablasFaltantes' business.
 QString ColumnaFaltante(corvanta::Connection& cnn);
 
 } // namespace kd562

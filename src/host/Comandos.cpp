@@ -1,6 +1,7 @@
 #include "host/Comandos.h"
 #include "host/PasosComando.h"
 
+#include "data/Historial.h"
 #include "data/Tablas.h"
 #include "host/DatosDemo.h"
 #include "host/Salida.h"
@@ -27,6 +28,10 @@ namespace {
 
 int ComandoInit(Paso& paso) {
     kd562::CreaTablas(Sesion::Conexion());
+    // Tables of an older version get the history's later columns; on PostgreSQL the history
+    // gets the rights that the catalogue has, so every role that uses one may use the other.
+    for (const QString& permiso : kd562::CompletaHistorial(Sesion::Conexion()))
+        paso.salida << permiso << Qt::endl;
     if (paso.opciones.demo) {
         const int agregados = AgregaProductosDemo(Sesion::Conexion());
         paso.salida << QStringLiteral("Productos de muestra agregados: %1").arg(agregados)

@@ -3,10 +3,9 @@
 
 #include "data/Historial.h"
 #include "host/Salida.h"
-#include "runtime/Funciones.h"
+#include "runtime/Error.h"
 #include "runtime/Sesion.h"
 
-#include <QDateTime>
 #include <cstdio>
 
 using namespace corvanta;
@@ -19,18 +18,32 @@ QString Celda(const std::optional<std::array<int, 7>>& cuentas, size_t i) {
     return cuentas ? QString::number((*cuentas)[i]) : QString();
 }
 
-// "3 h 20 min" between two server dates.
+// "3 h 20 min".
 QString Edad(qint64 segundos) {
     const qint64 minutos = std::max<qint64>(0, segundos) / 60;
     return minutos >= 60 ? QStringLiteral("%1 h %2 min").arg(minutos / 60).arg(minutos % 60)
                          : QStringLiteral("%1 min").arg(minutos);
 }
 
+// Whether the history is there; a role that may not use it as the command needs is told
+// so before anything starts, rather than shown an empty history.
+bool HistorialUsable(Connection& cnn, const QStringList& permisos) {
+    if (!kd562::ExisteHistorial(cnn))
+        return false;
+    if (const QString falta = kd562::PermisoFaltante(cnn, permisos); !falta.isEmpty())
+        throw Error(QStringLiteral("No se puede usar el historial: %1; el dueño de las tablas le "
+                                   "da los permisos de Pos_Servicio_Producto con \"kd562 init\"")
+                        .arg(falta));
+    return true;
+}
+
 } // namespace
 
 int ComandoUndo(Paso& paso) {
     Connection& cnn = Sesion::Conexion();
-    if (!kd562::ExisteHistorial(cnn) || !kd562::UltimaPorDeshacer(cnn)) {
+    if (!HistorialUsable(
+            cnn, {QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("UPDATE")}) ||
+        !kd562::UltimaPorDeshacer(cnn)) {
         EscribeLinea(stderr, QStringLiteral("No hay descargas que deshacer"), PrioridadAviso);
         return Rechazado;
     }
@@ -47,7 +60,7 @@ int ComandoHistory(Paso& paso) {
     const Opciones& opciones = paso.opciones;
     QTextStream& salida = paso.salida;
     Connection& cnn = Sesion::Conexion();
-    const bool existe = kd562::ExisteHistorial(cnn);
+    const bool existe = HistorialUsable(cnn, {QStringLiteral("SELECT")});
     if (opciones.entrada > 0) {
         if (!existe || !kd562::LeeEntrada(cnn, opciones.entrada)) {
             EscribeLinea(
@@ -81,7 +94,8 @@ int ComandoStatus(Paso& paso) {
     QTextStream& salida = paso.salida;
     Connection& cnn = Sesion::Conexion();
     const std::optional<kd562::EntradaHistorial> ultima =
-        kd562::ExisteHistorial(cnn) ? kd562::UltimaConfirmada(cnn) : std::nullopt;
+        HistorialUsable(cnn, {QStringLiteral("SELECT")}) ? kd562::UltimaConfirmada(cnn)
+                                                         : std::nullopt;
     if (!ultima) {
         // A first night that failed is named, not hidden behind an empty history.
         const auto intento =
@@ -95,9 +109,8 @@ int ComandoStatus(Paso& paso) {
                                    .arg(intento->fecha, intento->resultado, intento->mensaje)});
         return Rechazado;
     }
-    const QDateTime ahora = Funciones().FechaServidor();
-    const auto edad = [&](const QString& fecha) {
-        return QDateTime::fromString(fecha, Qt::ISODate).secsTo(ahora);
+    const auto edad = [&](const kd562::EntradaHistorial& e) {
+        return kd562::SegundosDesde(cnn, e);
     };
     // "Descarga 12 (deshecha después)" or "Deshacer 13 (de la descarga 12)".
     QString cual = ultima->resultado == kd562::Resultado::Deshacer
@@ -108,8 +121,8 @@ int ComandoStatus(Paso& paso) {
     if (ultima->resultado == kd562::Resultado::Deshecha)
         cual += QStringLiteral(" (deshecha después)");
     ImprimeCeldas(salida, {QStringLiteral("%1: %2, hace %3, por %4 en %5")
-                               .arg(cual, ultima->fecha, Edad(edad(ultima->fecha)),
-                                    ultima->operador, ultima->terminal)});
+                               .arg(cual, ultima->fecha, Edad(edad(*ultima)), ultima->operador,
+                                    ultima->terminal)});
     if (ultima->cuentas)
         for (const QString& linea : kd562::LineasDeCuentas(*ultima->cuentas))
             salida << linea << '\n';
@@ -130,7 +143,7 @@ int ComandoStatus(Paso& paso) {
     }
     if (opciones.edadMaxima > 0) {
         const std::optional<kd562::EntradaHistorial> descarga = kd562::UltimaDescarga(cnn);
-        if (!descarga || edad(descarga->fecha) > opciones.edadMaxima * 3600) {
+        if (!descarga || edad(*descarga) > opciones.edadMaxima * 3600) {
             salida << QStringLiteral("La última descarga tiene más de %1 h\n")
                           .arg(opciones.edadMaxima);
             resultado = Rechazado;

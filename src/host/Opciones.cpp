@@ -1,5 +1,7 @@
 #include "host/Opciones.h"
 
+#include "data/Historial.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLocale>
@@ -193,6 +195,15 @@ void LeeArchivo(const QString& ruta, Opciones& o) {
             throw corvanta::Error(QStringLiteral("Valor no válido en %1: historial_dias=%2 (se "
                                                  "espera un número de días, 0 para no borrar)")
                                       .arg(ruta, dias));
+        // A hundred years keeps everything this program will see; more would only name
+        // dates the databases cannot hold.
+        if (o.diasHistorial > kd562::kMaximoDiasHistorial) {
+            o.diasHistorial = kd562::kMaximoDiasHistorial;
+            o.avisos.append(QStringLiteral("aviso: historial_dias=%1 en %2 se toma como %3 (cien "
+                                           "años)")
+                                .arg(dias, ruta)
+                                .arg(kd562::kMaximoDiasHistorial));
+        }
     }
 }
 

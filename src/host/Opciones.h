@@ -34,6 +34,7 @@ struct Opciones {
     bool forzar = false;    // undo --force
     double edadMaxima = 0;  // status --max-age, in hours; 0: none
     int diasHistorial = 90; // historial_dias= in the configuration files; 0 keeps all
+    QStringList avisos;     // what the configuration files said that was taken otherwise
 };
 
 // A command line that cannot be understood; the caller adds the pointer to --help.

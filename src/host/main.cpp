@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
         kd562host::Aviso(corvanta::DescripcionDe(e));
         return kd562host::ErrorDeUso;
     }
+    for (const QString& aviso : opciones.avisos)
+        kd562host::Aviso(aviso, kd562host::PrioridadAviso);
     if (opciones.accion != kd562host::Opciones::Accion::Comando) {
         const QString texto = opciones.accion == kd562host::Opciones::Accion::Ayuda
                                   ? kd562host::Uso(opciones.temaAyuda)

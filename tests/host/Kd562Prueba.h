@@ -68,18 +68,30 @@ public:
     // On PostgreSQL: runs the command as a login role that may only do `permisos` on the
     // three tables.
     Corrida ConRol(const QString& permisos, const QStringList& argumentos) {
-        const QString rol = QString("rol_%1").arg(QCoreApplication::applicationPid());
-        QUrl url(Db());
+        CreaRol(permisos);
+        const Corrida c = ComoRol(argumentos);
+        BorraRol();
+        return c;
+    }
+    // The role of ConRol, kept across commands: "Caja-PID", a name that SQL must quote.
+    QString Rol() const { return QString("Caja-%1").arg(QCoreApplication::applicationPid()); }
+    void CreaRol(const QString& permisos) {
+        const QString rol = '"' + Rol() + '"';
         Ejecuta("DROP ROLE IF EXISTS " + rol);
         Ejecuta("CREATE ROLE " + rol + " LOGIN");
-        Ejecuta("GRANT USAGE ON SCHEMA " + QUrlQuery(url).queryItemValue("schema") + " TO " + rol);
+        Ejecuta("GRANT USAGE ON SCHEMA " + QUrlQuery(QUrl(Db())).queryItemValue("schema") + " TO " +
+                rol);
         Ejecuta("GRANT " + permisos +
                 " ON Pos_Servicio_Configuracion, Pos_Servicio_Producto, Producto TO " + rol);
-        url.setUserName(rol);
-        const Corrida c = Corre(argumentos, {}, url.toString());
-        Ejecuta("DROP OWNED BY " + rol);
-        Ejecuta("DROP ROLE " + rol);
-        return c;
+    }
+    Corrida ComoRol(const QStringList& argumentos, const QStringList& variables = {}) {
+        QUrl url(Db());
+        url.setUserName(Rol());
+        return Corre(argumentos, {}, url.toString(), variables);
+    }
+    void BorraRol() {
+        Ejecuta("DROP OWNED BY \"" + Rol() + '"');
+        Ejecuta("DROP ROLE \"" + Rol() + '"');
     }
     QString Db() const { return mBase.Url(); }
     void Ejecuta(const QString& sql) const { corvanta::Connection::Abre(Db())->Execute(sql); }

@@ -127,17 +127,23 @@ private slots:
         QCOMPARE(kd.Corre({"status"}).salida, 0);
     }
 
-    // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all).
+    // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all;
+    // more than a hundred years is taken as a hundred).
     void retencion_data() {
         QTest::addColumn<QString>("conf");
-        QTest::addColumn<bool>("queda"); // the entry of long ago
-        QTest::newRow("por omisión") << "" << false;
-        QTest::newRow("todo") << "historial_dias=0" << true;
-        QTest::newRow("cien años") << "historial_dias=36500" << true;
+        QTest::addColumn<bool>("queda");    // the entry of long ago
+        QTest::addColumn<QString>("aviso"); // %1: the configuration file
+        QTest::newRow("por omisión") << "" << false << "";
+        QTest::newRow("todo") << "historial_dias=0" << true << "";
+        QTest::newRow("cien años") << "historial_dias=36500" << true << "";
+        QTest::newRow("el mayor entero")
+            << "historial_dias=2147483647" << true
+            << "kd562: aviso: historial_dias=2147483647 en %1 se toma como 36500 (cien años)";
     }
     void retencion() {
         QFETCH(QString, conf);
         QFETCH(bool, queda);
+        QFETCH(QString, aviso);
         simulador::SimuladorPasarela uno(Pasarela(""));
         QVERIFY(uno.Inicia() != 0);
         Kd562 kd;
@@ -147,12 +153,106 @@ private slots:
                    "VALUES (7, '2001-02-03T04:05:06', 'guardada')");
         kd.Ejecuta("INSERT INTO Pos_Servicio_Descarga_Cambio (Psd_Numero, Psdc_Clase, "
                    "Psp_Cve_Producto) VALUES (7, 'S+', 'VIEJO')");
-        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        const Corrida c = kd.Corre({"sync", "--yes"});
+        QCOMPARE(c.salida, 0);
+        QCOMPARE(c.errores.split('\n').filter("historial_dias"),
+                 aviso.isEmpty() ? QStringList() : QStringList{aviso.arg(kd.ConfSistema())});
         QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga WHERE Psd_Numero = 7") +
                      kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga_Cambio WHERE "
                                 "Psd_Numero = 7"),
                  queda ? "11" : "00");
         QCOMPARE(kd.Corre({"history"}).estandar.count('\n'), queda ? 3 : 2);
+    }
+
+    // Whatever the gateway's refusal says, the failed night is recorded: what the database
+    // cannot keep is escaped, and the text is cut at 4096 characters.
+    void mensajeDeLaPasarela_data() {
+        QTest::addColumn<QByteArray>("mensaje"); // as the reply's JSON writes it
+        QTest::addColumn<QString>("guardado");
+        QTest::newRow("NUL") << QByteArray("Fuera de servicio\\u0000")
+                             << "Fuera de servicio\\u{0000}";
+        QTest::newRow("suplente suelto")
+            << QByteArray("Fuera\\udc00 de servicio") << "Fuera\\u{DC00} de servicio";
+        QTest::newRow("un MiB") << QByteArray(1 << 20, 'x') << QString(4095, 'x') + "…";
+    }
+    void mensajeDeLaPasarela() {
+        QFETCH(QByteArray, mensaje);
+        QFETCH(QString, guardado);
+        simulador::Configuracion rechazo = Pasarela("");
+        rechazo.basura = "{\"code\":503,\"message\":\"" + mensaje + "\",\"result\":[]}";
+        simulador::SimuladorPasarela bien(Pasarela("")), mal(rechazo);
+        QVERIFY(bien.Inicia() != 0 && mal.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(bien.URL()));
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", mal.URL(), "--user", "t"}).salida, 0);
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 1);
+        const Corrida c = kd.Corre({"status"});
+        QCOMPARE(SinFechas(c.estandar.section('\n', 4)),
+                 "Después, FECHA (fallida): " + guardado + "\n");
+        QCOMPARE(c.salida, 1);
+    }
+
+    // Ages and dates do not depend on the zones of the writer and the reader (the process's
+    // TZ on SQLite, the session's PGTZ on PostgreSQL); dates show in the reader's. An entry
+    // of an older version has only its date, taken as the reader's local time; a table of
+    // an older version gets the instant's column from its owner's first download.
+    void zonas_data() {
+        QTest::addColumn<QString>("escribe");
+        QTest::addColumn<QString>("lee");
+        QTest::addColumn<int>("horas");     // the date the reader sees less the writer's
+        QTest::addColumn<bool>("antigua");  // the table made without the instant
+        QTest::addColumn<bool>("instante"); // the entry keeps its instant
+        QTest::newRow("México escribe, Tokio lee") << "America/Mexico_City"
+                                                   << "Asia/Tokyo" << 15 << false << true;
+        QTest::newRow("Tokio escribe en una tabla antigua, UTC lee") << "Asia/Tokyo"
+                                                                     << "UTC" << -9 << true << true;
+        QTest::newRow("entrada sin instante") << "Asia/Tokyo"
+                                              << "Asia/Tokyo" << 0 << false << false;
+    }
+    void zonas() {
+        QFETCH(QString, escribe);
+        QFETCH(QString, lee);
+        QFETCH(int, horas);
+        QFETCH(bool, antigua);
+        QFETCH(bool, instante);
+        const QString zona = prueba::EsPostgreSql() ? "PGTZ=" : "TZ=";
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(pasarela.URL()));
+        if (antigua)
+            kd.Ejecuta("ALTER TABLE Pos_Servicio_Descarga DROP COLUMN Psd_Instante");
+        if (antigua && prueba::EsPostgreSql()) { // a role not the owner writes on without it
+            kd.CreaRol("SELECT, INSERT, UPDATE, DELETE");
+            kd.Ejecuta("GRANT SELECT, INSERT, DELETE ON Pos_Servicio_Descarga, "
+                       "Pos_Servicio_Descarga_Cambio TO \"" +
+                       kd.Rol() + '"');
+            const Corrida c = kd.ComoRol({"sync", "--yes"});
+            kd.BorraRol();
+            QCOMPARE(c.salida, 0);
+            QVERIFY2(c.errores.contains("(falta la columna Pos_Servicio_Descarga.Psd_Instante); "
+                                        "el dueño de las tablas debe ejecutar \"kd562 init\""),
+                     qPrintable(c.errores));
+            QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga"), "1");
+        }
+        QCOMPARE(kd.Corre({"sync", "--yes"}, {}, {}, {zona + escribe}).salida, 0);
+        if (!instante)
+            kd.Ejecuta("UPDATE Pos_Servicio_Descarga SET Psd_Instante = NULL");
+        const Corrida estado = kd.Corre({"status", "--max-age", "1"}, {}, {}, {zona + lee});
+        QVERIFY2(estado.estandar.contains(", hace 0 min, por "), qPrintable(estado.estandar));
+        QCOMPARE(estado.salida, 0);
+        // As written, with no zone of the test's own in between.
+        const auto fecha = [&](const QString& z) {
+            const QDateTime d = QDateTime::fromString(kd.Corre({"history"}, {}, {}, {zona + z})
+                                                          .estandar.section('\n', 1, 1)
+                                                          .section('\t', 1, 1),
+                                                      Qt::ISODate);
+            return QDateTime(d.date(), d.time(), Qt::UTC);
+        };
+        const QDateTime delEscritor = fecha(escribe);
+        QVERIFY(delEscritor.isValid());
+        QCOMPARE(delEscritor.secsTo(fecha(lee)), horas * 3600);
     }
 
     // A failure that may pass by itself is tried again after a growing wait, or the one the
@@ -333,6 +433,89 @@ private slots:
             {}, {"KD562_ESCALA_ESPERAS=0.001"}, "sh");
         QCOMPARE(dos.estandar, "0 0\n");
         QCOMPARE(kd.Corre({"history"}).estandar.count("\tguardada\t"), 2);
+    }
+
+    // On PostgreSQL, init gives the history the rights that roles have on the catalogue
+    // (PUBLIC's too, names quoted); a role that still lacks them is told which before
+    // anything starts, and its download goes on without the history.
+    void permisos_data() {
+        QTest::addColumn<QString>("permisos");  // the role's on the three tables
+        QTest::addColumn<QString>("publico");   // PUBLIC's on Pos_Servicio_Producto
+        QTest::addColumn<bool>("init");         // the owner runs init once the role exists
+        QTest::addColumn<QString>("falta");     // what status and undo say the role lacks
+        QTest::addColumn<QString>("faltaSync"); // ... and sync
+        const QString todos = "SELECT, INSERT, UPDATE, DELETE";
+        QTest::newRow("caja, init después") << todos << "" << true << ""
+                                            << "";
+        QTest::newRow("consulta, init después") << "SELECT"
+                                                << "" << true << "INSERT"
+                                                << "INSERT";
+        QTest::newRow("caja, sin init") << todos << "" << false << "SELECT"
+                                        << "SELECT";
+        QTest::newRow("consulta por PUBLIC") << "SELECT"
+                                             << "SELECT" << true << "INSERT"
+                                             << "INSERT";
+    }
+    void permisos() {
+        if (!prueba::EsPostgreSql())
+            QSKIP("Los permisos de PostgreSQL");
+        QFETCH(QString, permisos);
+        QFETCH(QString, publico);
+        QFETCH(bool, init);
+        QFETCH(QString, falta);
+        QFETCH(QString, faltaSync);
+        simulador::SimuladorPasarela pasarela(Pasarela(""));
+        QVERIFY(pasarela.Inicia() != 0);
+        Kd562 kd;
+        QVERIFY(kd.Prepara(pasarela.URL()));
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        kd.CreaRol(permisos);
+        if (!publico.isEmpty())
+            kd.Ejecuta("GRANT " + publico + " ON Pos_Servicio_Producto TO PUBLIC");
+        if (init) {
+            QStringList orden = permisos.split(", ");
+            orden.sort();
+            QString dados;
+            for (const char* tabla : {"pos_servicio_descarga", "pos_servicio_descarga_cambio"}) {
+                dados +=
+                    "GRANT " + orden.join(", ") + " ON " + tabla + " TO \"" + kd.Rol() + "\"\n";
+                if (!publico.isEmpty())
+                    dados += "GRANT " + publico + " ON " + tabla + " TO PUBLIC\n";
+            }
+            const Corrida c = kd.Corre({"init"});
+            QCOMPARE(c.estandar + QString::number(c.salida), dados + "0");
+            QCOMPARE(kd.Corre({"init"}).estandar, ""); // given once
+        }
+        const auto negado = [&](const QString& permiso) {
+            return "el rol " + kd.Rol() + " no tiene el permiso " + permiso +
+                   " sobre la tabla Pos_Servicio_Descarga";
+        };
+        for (const QStringList& orden :
+             {QStringList{"status"}, QStringList{"history"}, QStringList{"undo", "--yes"}}) {
+            const QString permiso = orden[0] == "undo" ? falta : init ? "" : "SELECT";
+            const Corrida c = kd.ComoRol(orden);
+            if (permiso.isEmpty()) { // status and history see the owner's download
+                QVERIFY2(c.salida == 0, qPrintable(orden[0] + ": " + c.errores));
+                QVERIFY(
+                    orden[0] == "undo" ||
+                    c.estandar.contains(orden[0] == "status" ? "Descarga 1: " : "\tguardada\t"));
+            } else {
+                QCOMPARE(c.errores, "kd562: No se puede usar el historial: " + negado(permiso) +
+                                        "; el dueño de las tablas le da los permisos de "
+                                        "Pos_Servicio_Producto con \"kd562 init\"\n");
+                QCOMPARE(c.salida, 2);
+            }
+        }
+        if (permisos != "SELECT") { // a till: downloads, with the history or told why not
+            const Corrida c = kd.ComoRol({"sync", "--yes"});
+            QCOMPARE(c.salida, 0);
+            QCOMPARE(c.errores.contains("La descarga sigue sin historial: " + negado(faltaSync)),
+                     !faltaSync.isEmpty());
+            // The owner's download, the till's undo and download; or the first alone.
+            QCOMPARE(kd.Volcado("SELECT COUNT(*) FROM Pos_Servicio_Descarga"),
+                     faltaSync.isEmpty() ? "3" : "1");
+        }
+        kd.BorraRol();
     }
 
     // A database made before the history: everything works unattended, nothing creates the

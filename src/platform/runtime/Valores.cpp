@@ -122,6 +122,39 @@ bool EsTextoGuardable(const QString& texto) {
     return true;
 }
 
+QString TextoGuardable(const QString& texto, qsizetype maximo) {
+    // Only what can still show is escaped: a megabyte of text needs no pass of its own.
+    const QString parte = Primeros(texto, maximo);
+    QString guardable;
+    if (EsTextoGuardable(parte)) {
+        guardable = parte;
+    } else {
+        guardable.reserve(parte.size());
+        auto escapa = [&](char32_t punto) {
+            guardable += QStringLiteral("\\u{%1}").arg(QString::number(punto, 16).toUpper(), 4,
+                                                       QLatin1Char('0'));
+        };
+        for (qsizetype i = 0; i < parte.size(); ++i) {
+            const QChar c = parte.at(i);
+            if (c.isHighSurrogate() && i + 1 < parte.size() && parte.at(i + 1).isLowSurrogate()) {
+                const char32_t punto = QChar::surrogateToUcs4(c, parte.at(i + 1));
+                if (QChar::isNonCharacter(punto))
+                    escapa(punto);
+                else
+                    guardable.append(parte.mid(i, 2));
+                ++i;
+            } else if (c.isSurrogate() || c.isNull() || QChar::isNonCharacter(c.unicode())) {
+                escapa(c.unicode());
+            } else {
+                guardable.append(c);
+            }
+        }
+    }
+    if (parte.size() < texto.size() || guardable.size() > maximo)
+        guardable = Primeros(guardable, maximo - 1) + QChar(0x2026);
+    return guardable;
+}
+
 QString Primeros(const QString& texto, qsizetype n) {
     if (n <= 0)
         return QString();

@@ -25,6 +25,10 @@ QString Recorta(const QString& texto);
 // of a pair, and there is no NUL and no Unicode noncharacter (such as U+FFFF). A JSON
 // escape like "\ud83d" or "\u0000" can produce either.
 bool EsTextoGuardable(const QString& texto);
+// The text with each character that EsTextoGuardable refuses written as "\u{XXXX}" (its
+// code in hexadecimal), cut to at most `maximo` characters, the last one "…" when cut: for
+// text that must be kept whatever it holds, such as a remote server's message.
+QString TextoGuardable(const QString& texto, qsizetype maximo);
 // The first n characters; a character outside the Basic Multilingual Plane that the cut
 // would split is left out whole, so the result is always valid text.
 QString Primeros(const QString& texto, qsizetype n);
