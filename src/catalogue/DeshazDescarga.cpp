@@ -39,14 +39,107 @@ std::vector<DatosProducto> ProductosDeCambio(Connection& cnn, qint64 numero, con
     return productos;
 }
 
+// What changed since a download among what it touched, for a user who may undo it anyway:
+// the products it changed that differ now or are gone, the services of the pairs it touched
+// whose rows differ now, and only a word for any other row, since the history keeps one
+// digest for the rest of the catalogue.
+QStringList CambiosDesde(const std::vector<FilaServicio>& actual,
+                         const std::vector<FilaServicio>& viejas,
+                         const std::vector<FilaServicio>& nuevas,
+                         const std::vector<DatosProducto>& productosDespues,
+                         const QHash<QString, DatosProducto>& actuales, const QStringList& claves,
+                         const QString& huellaCatalogo) {
+    QStringList cambios;
+    for (const DatosProducto& p : productosDespues) {
+        if (!claves.contains(p.Clave))
+            continue; // one it created: no digest was kept of it
+        const auto ahora = actuales.constFind(p.Clave);
+        if (ahora == actuales.cend())
+            cambios.append(QStringLiteral("producto %1 (borrado)").arg(p.Clave));
+        else if (!Productos::MismoContenido(*ahora, p))
+            cambios.append(QStringLiteral("producto %1").arg(p.Clave));
+    }
+    // The touched pairs' rows now and as the download left them, in one order.
+    using Par = std::pair<QString, quint64>;
+    QHash<Par, std::vector<const FilaServicio*>> dejadas, ahora;
+    for (const FilaServicio& f : nuevas)
+        dejadas[{f.Clave, ClaveMonto(f.Monto)}].push_back(&f);
+    for (const FilaServicio& f : viejas)
+        dejadas[{f.Clave, ClaveMonto(f.Monto)}];
+    std::vector<FilaServicio> comoQuedo;
+    for (const FilaServicio& f : actual) {
+        const Par par{f.Clave, ClaveMonto(f.Monto)};
+        if (dejadas.contains(par))
+            ahora[par].push_back(&f);
+        else
+            comoQuedo.push_back(f);
+    }
+    QStringList servicios;
+    for (auto par = dejadas.cbegin(); par != dejadas.cend(); ++par) {
+        std::vector<FilaServicio> a, b;
+        for (const FilaServicio* f : par.value())
+            a.push_back(*f);
+        for (const FilaServicio* f : ahora.value(par.key()))
+            b.push_back(*f);
+        if (HuellaCatalogo(a) != HuellaCatalogo(b) && !servicios.contains(par.key().first))
+            servicios.append(par.key().first);
+    }
+    servicios.sort();
+    for (const QString& clave : servicios)
+        cambios.append(QStringLiteral("servicio %1").arg(clave));
+    // The rest as the download left it: the untouched rows now, the touched ones as it left
+    // them; its digest tells whether any untouched row changed.
+    for (const FilaServicio& f : nuevas)
+        comoQuedo.push_back(f);
+    if (HuellaCatalogo(comoQuedo) != huellaCatalogo)
+        cambios.append(QStringLiteral("otras filas del catálogo cambiaron"));
+    return cambios;
+}
+
 } // namespace
+
+void frmKD562::DeshazDescarga(bool forzar) {
+    Deshace(forzar, 0, nullptr);
+}
+
+// From the window: when the undo is refused for changes made since, the user is told what
+// changed among what it touched and may undo it anyway (No the default).
+void frmKD562::DeshazDesdeHistorial() {
+    QStringList cambios;
+    const std::optional<qint64> numero = UltimaDescargaPorDeshacer();
+    if (Deshace(false, 0, &cambios) != ResultadoDeshacer::Cambiaron || !numero)
+        return;
+    if (gConexion->Mensaje(QStringLiteral("Después de la descarga %1 cambiaron:\r\n%2\r\n\r\n"
+                                          "Desea deshacerla de todos modos? Lo que cambió en lo "
+                                          "que tocó vuelve a como estaba antes de ella.")
+                               .arg(*numero)
+                               .arg(cambios.join(QStringLiteral("\r\n"))),
+                           int(Pregunta) + SegundoBotonPorOmision,
+                           QStringLiteral("Deshacer de todos modos?"), hWnd(),
+                           Modulo) == RespuestaNo)
+        return;
+    Deshace(true, *numero, nullptr);
+}
+
+std::optional<qint64> frmKD562::UltimaDescargaPorDeshacer() {
+    try {
+        Connection& cnn = gConexion->Cnn();
+        if (const auto e = ExisteHistorial(cnn) ? UltimaPorDeshacer(cnn) : std::nullopt)
+            return e->numero;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
 
 // Takes back the latest download not undone yet: its pairs get the rows they had before (the
 // catalogue is written again whole, as a download writes it), the products it changed their
 // values before, through Productos; the products it created stay.
 // Recorded as an entry of its own. It refuses, changing nothing, when the catalogue or those
-// products are no longer as the download left them, unless forced.
-void frmKD562::DeshazDescarga(bool forzar) {
+// products are no longer as the download left them, unless forced; cambiosDesde then gets
+// what changed among what it touched. confirmada: the download the user already agreed to
+// take back, which nothing is asked about (0: ask).
+frmKD562::ResultadoDeshacer frmKD562::Deshace(bool forzar, qint64 confirmada,
+                                              QStringList* cambiosDesde) {
     const QString sTitulo = QStringLiteral("DeshazDescarga()");
     try {
         Connection& cnn = gConexion->Cnn();
@@ -56,16 +149,17 @@ void frmKD562::DeshazDescarga(bool forzar) {
         if (!descarga) {
             gConexion->Mensaje(QStringLiteral("No hay descargas que deshacer"), Exclamacion,
                                sTitulo, hWnd(), Modulo);
-            return;
+            return ResultadoDeshacer::No;
         }
-        const qint64 iNumero = descarga->numero;
-        if (gConexion->Mensaje(QStringLiteral("Se deshará la descarga %1 del %2 (%3, %4)\r\n"
+        const qint64 iNumero = confirmada ? confirmada : descarga->numero;
+        if (!confirmada &&
+            gConexion->Mensaje(QStringLiteral("Se deshará la descarga %1 del %2 (%3, %4)\r\n"
                                               "Desea continuar?")
                                    .arg(iNumero)
                                    .arg(descarga->fecha, descarga->operador, descarga->terminal),
                                Pregunta, QStringLiteral("Deshacer descarga?"), hWnd(),
                                Modulo) == RespuestaNo)
-            return;
+            return ResultadoDeshacer::No;
 
         TransaccionEnCurso tTransaccion(cnn);
         PunteroRaton::Fija(PunteroReloj);
@@ -79,7 +173,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
             gConexion->Mensaje(QStringLiteral("Otra terminal cambió el historial mientras se "
                                               "preguntaba; no se deshizo nada"),
                                Exclamacion, sTitulo, hWnd(), Modulo);
-            return;
+            return ResultadoDeshacer::No;
         }
         const std::vector<FilaServicio> actual = LeeCatalogo();
         const std::vector<Fila> ordenActual = Ordenadas(actual);
@@ -105,6 +199,10 @@ void frmKD562::DeshazDescarga(bool forzar) {
                                                 "que siguen borrados: %2")
                                      .arg(iNumero)
                                      .arg(borrados.join(QStringLiteral(", ")));
+        const QStringList sCambiosDesde =
+            cambiosDesde ? CambiosDesde(actual, viejas, nuevas, productosDespues, actuales, claves,
+                                        descarga->huellaCatalogo)
+                         : QStringList();
         std::erase_if(productosAntes,
                       [&](const DatosProducto& p) { return !actuales.contains(p.Clave); });
 
@@ -122,7 +220,9 @@ void frmKD562::DeshazDescarga(bool forzar) {
                 if (!sBorrados.isEmpty())
                     sTexto += QStringLiteral(" (%1)").arg(sBorrados);
                 gConexion->Mensaje(sTexto, Exclamacion, sTitulo, hWnd(), Modulo);
-                return;
+                if (cambiosDesde)
+                    *cambiosDesde = sCambiosDesde;
+                return ResultadoDeshacer::Cambiaron;
             }
         }
 
@@ -185,6 +285,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
         CargaDatos();
         InformaHistorial();
         InformaResumen(lineas);
+        return ResultadoDeshacer::Si;
     } catch (const ConfirmacionIncierta& e) {
         PunteroRaton::Fija(PunteroNormal);
         gConexion->Mensaje(
@@ -194,6 +295,7 @@ void frmKD562::DeshazDescarga(bool forzar) {
         PunteroRaton::Fija(PunteroNormal);
         gConexion->Mensaje(DescripcionDe(e), Critico, sTitulo, hWnd(), Modulo);
     }
+    return ResultadoDeshacer::No;
 }
 
 } // namespace kd562

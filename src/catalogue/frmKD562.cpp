@@ -107,6 +107,7 @@ void frmKD562::CreaControles(QWidget* ventana) {
     FijaGeometria(Controles, 0, 0, 11445, 960);
     Controles->setCaption(QStringLiteral("Sincronización de productos TAE y servicios"));
     Controles->setB1Caption(QStringLiteral("Configurar servicios"));
+    Controles->setB2Caption(QStringLiteral("Historial"));
     Controles->setB3Caption(QStringLiteral("Configurar cuenta"));
     Controles->setTabWidth(QStringLiteral("0"));
     Controles->setEasyAccessEnabled(QStringLiteral("SI"));
@@ -118,6 +119,8 @@ void frmKD562::CreaControles(QWidget* ventana) {
     Controles->setButtonBackColor2(QColor(176, 113, 16));
     connect(Controles, &corvanta::Controles::B1Click, this,
             [this] { Manejador([&] { Controles_B1Click(); }); });
+    connect(Controles, &corvanta::Controles::B2Click, this,
+            [this] { Manejador([&] { Controles_B2Click(); }); });
     connect(Controles, &corvanta::Controles::B3Click, this,
             [this] { Manejador([&] { Controles_B3Click(); }); });
     connect(Controles, &corvanta::Controles::SalirClick, this,

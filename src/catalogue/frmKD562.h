@@ -53,6 +53,9 @@ public:
     // Takes back the latest download not undone yet, after asking (question style 36);
     // forzar: even when the catalogue or its products changed since.
     Q_INVOKABLE void DeshazDescarga(bool forzar = false);
+    // The same from the history dialog: after a refusal for changes made since, it names what
+    // changed among what the download touched and offers to undo it anyway.
+    void DeshazDesdeHistorial();
     // The digest of the catalogue as stored, as the history keeps it for each entry.
     Q_INVOKABLE QString HuellaCatalogoActual();
     // Gateway set-up and product mapping of the download; public so they can be driven
@@ -127,6 +130,11 @@ private:
     // An entry of this terminal, dated sFecha.
     EntradaHistorial Entrada(const QString& sFecha, const QString& sResultado) const;
     void Controles_B3Click();
+    // "Historial": the history dialog, then the screen loaded again.
+    void Controles_B2Click();
+    enum class ResultadoDeshacer { Si, No, Cambiaron };
+    ResultadoDeshacer Deshace(bool forzar, qint64 confirmada, QStringList* cambiosDesde);
+    std::optional<qint64> UltimaDescargaPorDeshacer();
     void Controles_Salir();
     void lvRegistros_ColumnClick(int columna);
     void lvRegistros_KeyUp(int KeyCode, int Shift);

@@ -452,59 +452,91 @@ void RecorreFilasDeCambio(Connection& cnn, qint64 numero, const QString& clase,
     cnn.Recorre(ConsultaCambios(clase), {numero, clase}, porFila);
 }
 
-void RecorreCambios(Connection& cnn, qint64 numero,
-                    const std::function<void(const QStringList& linea)>& porLinea) {
-    for (const bool servicios : {true, false}) {
+LectorCambios::LectorCambios(qint64 numero) : mNumero(numero) {}
+
+void LectorCambios::Cierra(const std::function<void(const QStringList& linea)>& porLinea) {
+    if (mAntes.size() == 1 && mAhora.size() == 1) {
+        porLinea(QStringList{QStringLiteral("~")} + mAntes.front() + mAhora.front());
+    } else {
+        for (const QStringList& fila : mAntes)
+            porLinea(QStringList{QStringLiteral("-")} + fila);
+        for (const QStringList& fila : mAhora)
+            porLinea(QStringList{QStringLiteral("+")} + fila);
+    }
+    mAntes.clear();
+    mAhora.clear();
+}
+
+bool LectorCambios::Lee(Connection& cnn, qint64 filas,
+                        const std::function<void(const QStringList& linea)>& porLinea) {
+    while (!Terminado()) {
         // One query in key order, a key's old rows before its new ones: each group of rows
-        // (a service's key and amount, a product's key) stands together.
+        // (a service's key and amount, a product's key) stands together. Every column breaks
+        // ties, so that pages of one order neither skip nor repeat a row.
+        const bool servicios = mServicios;
         const QStringList& columnas =
             servicios ? ColumnasServicioCambio() : ColumnasProductoCambio();
         const QString claseAntes = servicios ? ServicioAntes : ProductoAntes;
-        std::vector<QStringList> antes, ahora;
-        auto cierra = [&] {
-            if (antes.size() == 1 && ahora.size() == 1) {
-                porLinea(QStringList{QStringLiteral("~")} + antes.front() + ahora.front());
-            } else {
-                for (const QStringList& fila : antes)
-                    porLinea(QStringList{QStringLiteral("-")} + fila);
-                for (const QStringList& fila : ahora)
-                    porLinea(QStringList{QStringLiteral("+")} + fila);
-            }
-            antes.clear();
-            ahora.clear();
-        };
-        QVariant clave, monto;
-        cnn.Recorre(
-            QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
-                           "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2, Psdc_Clase DESC")
-                .arg(columnas.join(QStringLiteral(", ")),
-                     servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto")
-                               : QStringLiteral("Pr_Cve_Producto")),
-            {numero, claseAntes, servicios ? ServicioDespues : ProductoDespues},
-            [&](const QVariantList& fila) {
-                const QVariant& k = fila.at(1);
-                const QVariant m = servicios ? fila.at(5) : QVariant();
-                if ((!antes.empty() || !ahora.empty()) &&
-                    (k.isNull() != clave.isNull() || k != clave || m.isNull() != monto.isNull() ||
-                     m != monto))
-                    cierra();
-                clave = k;
-                monto = m;
-                QStringList celdas;
-                celdas.reserve(fila.size() - 1);
-                for (qsizetype i = 1; i < fila.size(); ++i)
-                    celdas.append(Celda(fila.at(i)));
-                (fila.at(0).toString() == claseAntes ? antes : ahora).push_back(std::move(celdas));
-            });
-        if (!antes.empty() || !ahora.empty())
-            cierra();
+        QString orden = servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto, Psdc_Clase DESC")
+                                  : QStringLiteral("Pr_Cve_Producto, Psdc_Clase DESC");
+        if (filas > 0)
+            orden += QStringLiteral(", ") + columnas.join(QStringLiteral(", ")) +
+                     QStringLiteral(" LIMIT %1 OFFSET %2").arg(filas).arg(mLeidas);
+        qint64 leidas = 0;
+        cnn.Recorre(QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
+                                   "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2")
+                        .arg(columnas.join(QStringLiteral(", ")), orden),
+                    {mNumero, claseAntes, servicios ? ServicioDespues : ProductoDespues},
+                    [&](const QVariantList& fila) {
+                        ++leidas;
+                        const QVariant& k = fila.at(1);
+                        const QVariant m = servicios ? fila.at(5) : QVariant();
+                        if ((!mAntes.empty() || !mAhora.empty()) &&
+                            (k.isNull() != mClave.isNull() || k != mClave ||
+                             m.isNull() != mMonto.isNull() || m != mMonto))
+                            Cierra(porLinea);
+                        mClave = k;
+                        mMonto = m;
+                        QStringList celdas;
+                        celdas.reserve(fila.size() - 1);
+                        for (qsizetype i = 1; i < fila.size(); ++i)
+                            celdas.append(Celda(fila.at(i)));
+                        (fila.at(0).toString() == claseAntes ? mAntes : mAhora)
+                            .push_back(std::move(celdas));
+                    });
+        mLeidas += leidas;
+        if (filas > 0 && leidas == filas)
+            return true; // a full page: the last group may go on in the next one
+        if (!mAntes.empty() || !mAhora.empty())
+            Cierra(porLinea);
+        mServicios = false;
+        mTerminado = !servicios;
+        mLeidas = 0;
+        mClave = mMonto = QVariant();
+        if (filas > 0 && leidas > 0)
+            return !Terminado();
     }
+    return false;
+}
+
+void RecorreCambios(Connection& cnn, qint64 numero,
+                    const std::function<void(const QStringList& linea)>& porLinea) {
+    LectorCambios(numero).Lee(cnn, 0, porLinea);
 }
 
 std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
     std::vector<QStringList> lineas;
     RecorreCambios(cnn, numero, [&](const QStringList& linea) { lineas.push_back(linea); });
     return lineas;
+}
+
+std::vector<CampoCambiado> DiferenciaCampos(const QStringList& columnas, const QStringList& antes,
+                                            const QStringList& despues) {
+    std::vector<CampoCambiado> campos;
+    for (qsizetype i = 0; i < columnas.size() && i < antes.size() && i < despues.size(); ++i)
+        if (antes.at(i) != despues.at(i))
+            campos.push_back({columnas.at(i), antes.at(i), despues.at(i)});
+    return campos;
 }
 
 } // namespace kd562

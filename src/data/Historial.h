@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <array>
 #include <functional>
 #include <optional>
@@ -120,5 +121,34 @@ void RecorreCambios(corvanta::Connection& cnn, qint64 numero,
                     const std::function<void(const QStringList& linea)>& porLinea);
 // The same lines, all at once.
 std::vector<QStringList> LineasDeCambios(corvanta::Connection& cnn, qint64 numero);
+
+// The same lines page by page, for a list filled as it is scrolled: each page is one query
+// that is finished when Lee returns, so nothing stays open while the list waits.
+class LectorCambios {
+public:
+    explicit LectorCambios(qint64 numero);
+    // Reads up to `filas` change rows (all when 0) and hands over every line they complete;
+    // true while rows are left.
+    bool Lee(corvanta::Connection& cnn, qint64 filas,
+             const std::function<void(const QStringList& linea)>& porLinea);
+    bool Terminado() const { return mTerminado; }
+
+private:
+    void Cierra(const std::function<void(const QStringList& linea)>& porLinea);
+    qint64 mNumero;
+    bool mServicios = true;
+    bool mTerminado = false;
+    qint64 mLeidas = 0;
+    QVariant mClave, mMonto;
+    std::vector<QStringList> mAntes, mAhora;
+};
+
+// One field that differs between the old and the new row of a change.
+struct CampoCambiado {
+    QString campo, antes, despues;
+};
+// The fields in which two rows of these columns differ, in the columns' order.
+std::vector<CampoCambiado> DiferenciaCampos(const QStringList& columnas, const QStringList& antes,
+                                            const QStringList& despues);
 
 } // namespace kd562

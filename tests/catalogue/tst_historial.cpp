@@ -3,9 +3,12 @@
 // back exactly what its download found, and refuses when anything it touched changed
 // since), and every entry's changes are exactly the difference it made.
 #include "PantallaDePrueba.h"
+#include "catalogue/frmHistorial.h"
 #include "data/Historial.h"
 
 #include <QRandomGenerator>
+#include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <map>
 #include <set>
@@ -310,6 +313,67 @@ private slots:
                               "Productos que creó la descarga 2 y se quedan: 0",
                               "Productos borrados después de la descarga 2, que siguen "
                               "borrados: Pago de lu"}));
+    }
+
+    // The history dialog: entries newest first, the selected one's changes field by field;
+    // its undo gives back the exact rows of a download, and after hand edits it names the
+    // touched service and the deleted product, and undoes anyway when told to.
+    void dialogo() {
+        prueba::PantallaDePrueba t({Servicio("LUZ", "Pago de luz", "SERVICIOS", 0)});
+        t.Descarga();
+        const Estado primera = Lee(t);
+        t.CambiaPasarela(
+            prueba::ConCatalogo({Servicio("LUZ", "Pago de luz CFE", "SERVICIOS", 0, "nota")}));
+        QStringList entradas, cambios;
+        const auto enDialogo = [&](const std::function<void()>& antesDeCerrar) {
+            QTimer::singleShot(0, [&] {
+                kd562::frmHistorial& d = kd562::frmHistorial::Instancia();
+                entradas.clear();
+                for (int i = 0; i < d.lvEntradas->topLevelItemCount(); ++i)
+                    entradas.append(d.lvEntradas->topLevelItem(i)->text(0) + " " +
+                                    d.lvEntradas->topLevelItem(i)->text(5));
+                cambios.clear();
+                for (int i = 0; i < d.lstCambios->count(); ++i)
+                    cambios.append(d.lstCambios->item(i)->text());
+                antesDeCerrar();
+                QTest::mouseClick(d.cmdCerrar, Qt::LeftButton);
+            });
+            QTest::mouseClick(t.Pantalla().Controles->Boton(2), Qt::LeftButton);
+        };
+        const auto deshace = [&] {
+            QTest::mouseClick(kd562::frmHistorial::Instancia().cmdDeshacer, Qt::LeftButton);
+        };
+        for (const bool aMano : {false, true}) {
+            t.Descarga();
+            if (aMano) {
+                t.Ejecuta("UPDATE Pos_Servicio_Producto SET Psp_Grupo = 'LUZ'");
+                t.Ejecuta("DELETE FROM Producto");
+            }
+            t.Mensajes().Limpia();
+            enDialogo(deshace);
+            QCOMPARE(entradas.first(), QString(aMano ? "4 guardada" : "2 guardada"));
+            QCOMPARE(cambios,
+                     QStringList({"~ servicio LUZ (0): Psp_Descripcion: «Pago de luz» → «Pago de "
+                                  "luz CFE»; Psp_Observacion: «» → «nota»",
+                                  "~ producto Pago de lu: Pr_Descripcion: «Pago de luz» → «Pago "
+                                  "de luz CFE»; Pr_Descripcion_Corta: «Pago de luz» → «Pago de "
+                                  "luz CFE»"}));
+            if (!aMano) {
+                QCOMPARE(Lee(t), primera);
+                continue;
+            }
+            // The refusal, then the offer that names what changed, No its default.
+            QCOMPARE(t.Mensajes().Cuenta(), 3);
+            QCOMPARE(prueba::Firma(t.Mensajes().En(2)), "292|Deshacer de todos modos?||KD562");
+            QVERIFY2(t.Mensajes().En(2).texto.startsWith(
+                         "Después de la descarga 4 cambiaron:\r\nproducto Pago de lu "
+                         "(borrado)\r\nservicio LUZ\r\n\r\n"),
+                     qPrintable(t.Mensajes().En(2).texto));
+            QCOMPARE(Lee(t), (Estado{primera.servicios, {}}));
+        }
+        QCOMPARE(entradas.size(), 4);
+        QCOMPARE(kd562::UltimaConfirmada(t.Cnn())->deshace, 4);
+        QCOMPARE(t.Total(), "Total: 0"); // the screen loaded again: the service lost its product
     }
 };
 
