@@ -1,4 +1,5 @@
 #include "data/Historial.h"
+#include "data/TablaPostgreSql.h"
 
 #include "runtime/Connection.h"
 #include "runtime/Error.h"
@@ -56,12 +57,6 @@ QString ColumnasLectura(Connection& cnn) {
     return columnas.replace(QStringLiteral("Psd_Fecha"), fecha) + QStringLiteral(", ") + instante;
 }
 
-// PostgreSQL: the oid of the current schema's table by its name, the one that statements
-// without a schema create and use. The catalogue lists every table, whatever the role's rights.
-const QString kTablaPg = QStringLiteral(
-    "SELECT c.oid FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE "
-    "n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'f') AND lower(c.relname) = ");
-
 // An entry's texts are kept up to this many characters.
 constexpr qsizetype kMaximoTexto = 4096;
 
@@ -106,20 +101,6 @@ std::optional<EntradaHistorial> Una(Connection& cnn, const QString& condicion,
     if (e.empty())
         return std::nullopt;
     return e.front();
-}
-
-// A value as a line shows it: NULL as nothing, numbers with a point whatever the locale.
-QString Celda(const QVariant& valor) {
-    if (valor.isNull())
-        return QString();
-    if (valor.typeId() == QMetaType::Double) {
-        // Whole amounts, most of them, skip the general format's slow path.
-        const double numero = valor.toDouble();
-        if (numero == std::trunc(numero) && std::abs(numero) < 1e15)
-            return QString::number(qint64(numero));
-        return corvanta::NumeroSQL(numero);
-    }
-    return corvanta::Texto(valor);
 }
 
 } // namespace
@@ -248,90 +229,6 @@ const QStringList& ColumnasAgregadas() {
     return columnas;
 }
 
-bool EsDuenoHistorial(Connection& cnn) {
-    if (cnn.motor() == corvanta::Motor::Sqlite)
-        return true;
-    return !cnn.Ejecuta(QStringLiteral("SELECT 1 FROM pg_class WHERE oid = (%1 "
-                                       "'pos_servicio_descarga') AND pg_has_role(relowner, "
-                                       "'USAGE')")
-                            .arg(kTablaPg),
-                        {})
-                .Eof();
-}
-
-QStringList CompletaHistorial(Connection& cnn) {
-    // Another role's GRANT would only be warned about, and nothing given.
-    if (!EsDuenoHistorial(cnn))
-        throw corvanta::Error(QStringLiteral("Solo el dueño de las tablas del historial puede "
-                                             "completarlas y darles permisos"));
-    const bool instante = TieneInstante(cnn);
-    corvanta::TransaccionEnCurso transaccion(cnn);
-    if (!instante)
-        cnn.Execute(QStringLiteral("ALTER TABLE Pos_Servicio_Descarga ADD COLUMN Psd_Instante "
-                                   "TEXT"));
-    QStringList permisos;
-    if (cnn.motor() == corvanta::Motor::PostgreSql) {
-        // Every right on the catalogue that a history table lacks, PUBLIC's too; the owner
-        // has them all already, and none comes with GRANT OPTION.
-        QStringList sentencias;
-        for (Recordset rs = cnn.Ejecuta(
-                 QStringLiteral(
-                     "WITH dados AS (SELECT DISTINCT d.relname, a.grantee, a.privilege_type "
-                     "FROM pg_class f CROSS JOIN LATERAL aclexplode(f.relacl) a JOIN pg_class d "
-                     "ON d.oid IN ((%1 'pos_servicio_descarga'), (%1 "
-                     "'pos_servicio_descarga_cambio')) WHERE f.oid = (%1 "
-                     "'pos_servicio_producto') AND a.grantee <> d.relowner AND NOT EXISTS "
-                     "(SELECT 1 FROM aclexplode(d.relacl) h WHERE h.grantee = a.grantee AND "
-                     "h.privilege_type = a.privilege_type)) "
-                     "SELECT format('GRANT %s ON %I TO %s', string_agg(privilege_type, ', ' "
-                     "ORDER BY privilege_type), relname, CASE WHEN grantee = 0 THEN 'PUBLIC' "
-                     "ELSE (SELECT format('%I', rolname) FROM pg_roles WHERE oid = grantee) END) "
-                     "AS g FROM dados GROUP BY relname, grantee ORDER BY relname, g")
-                     .arg(kTablaPg),
-                 {});
-             !rs.Eof(); rs.MoveNext())
-            sentencias.append(rs.Fields(0).toString());
-        for (const QString& sentencia : sentencias) {
-            cnn.Execute(sentencia);
-            permisos.append(sentencia);
-        }
-    }
-    transaccion.Confirma();
-    return permisos;
-}
-
-QString PermisoFaltante(Connection& cnn, const QStringList& permisos) {
-    if (cnn.motor() == corvanta::Motor::Sqlite)
-        return QString();
-    Recordset rs = cnn.Ejecuta(
-        QStringLiteral("SELECT current_user, t.nombre, p.permiso FROM (VALUES (1, "
-                       "'Pos_Servicio_Descarga'), (2, 'Pos_Servicio_Descarga_Cambio')) "
-                       "t(orden, nombre) CROSS JOIN unnest(string_to_array(?, ',')) "
-                       "WITH ORDINALITY p(permiso, n) WHERE NOT has_table_privilege((%1 "
-                       "lower(t.nombre)), p.permiso) ORDER BY t.orden, p.n LIMIT 1")
-            .arg(kTablaPg),
-        {permisos.join(QLatin1Char(','))});
-    if (rs.Eof())
-        return QString();
-    return QStringLiteral("el rol %1 no tiene el permiso %2 sobre la tabla %3")
-        .arg(rs.Fields(0).toString(), rs.Fields(2).toString(), rs.Fields(1).toString());
-}
-
-const QStringList& ColumnasServicioCambio() {
-    static const QStringList columnas = {
-        QStringLiteral("Psp_Cve_Producto"), QStringLiteral("Psp_Descripcion"),
-        QStringLiteral("Psp_Tipo"),         QStringLiteral("Psp_Grupo"),
-        QStringLiteral("Psp_Monto"),        QStringLiteral("Psp_Observacion"),
-        QStringLiteral("Pr_Cve_Producto")};
-    return columnas;
-}
-
-const QStringList& ColumnasProductoCambio() {
-    static const QStringList columnas =
-        QStringList{QStringLiteral("Pr_Cve_Producto")} + corvanta::Productos::Columnas();
-    return columnas;
-}
-
 qint64 AgregaEntrada(Connection& cnn, const EntradaHistorial& e) {
     // Texts that may come from elsewhere, a gateway's message above all: a NUL or a lone
     // surrogate that the database refuses, or a megabyte of text, must not cost the entry.
@@ -429,114 +326,6 @@ std::optional<EntradaHistorial> IntentoPosterior(Connection& cnn, qint64 numero)
                QStringLiteral("Psd_Numero > ? AND Psd_Resultado IN ('rechazada', 'fallida', "
                               "'desconocida')"),
                {numero});
-}
-
-namespace {
-
-QString ConsultaCambios(const QString& clase) {
-    const bool servicio = clase.startsWith(QLatin1Char('S'));
-    return QStringLiteral("SELECT %1 FROM Pos_Servicio_Descarga_Cambio WHERE Psd_Numero = ? AND "
-                          "Psdc_Clase = ?")
-        .arg((servicio ? ColumnasServicioCambio() : ColumnasProductoCambio())
-                 .join(QStringLiteral(", ")));
-}
-
-} // namespace
-
-Recordset LeeCambios(Connection& cnn, qint64 numero, const QString& clase) {
-    return cnn.Ejecuta(ConsultaCambios(clase), {numero, clase});
-}
-
-void RecorreFilasDeCambio(Connection& cnn, qint64 numero, const QString& clase,
-                          const std::function<void(const QVariantList& fila)>& porFila) {
-    cnn.Recorre(ConsultaCambios(clase), {numero, clase}, porFila);
-}
-
-LectorCambios::LectorCambios(qint64 numero) : mNumero(numero) {}
-
-void LectorCambios::Cierra(const std::function<void(const QStringList& linea)>& porLinea) {
-    if (mAntes.size() == 1 && mAhora.size() == 1) {
-        porLinea(QStringList{QStringLiteral("~")} + mAntes.front() + mAhora.front());
-    } else {
-        for (const QStringList& fila : mAntes)
-            porLinea(QStringList{QStringLiteral("-")} + fila);
-        for (const QStringList& fila : mAhora)
-            porLinea(QStringList{QStringLiteral("+")} + fila);
-    }
-    mAntes.clear();
-    mAhora.clear();
-}
-
-bool LectorCambios::Lee(Connection& cnn, qint64 filas,
-                        const std::function<void(const QStringList& linea)>& porLinea) {
-    while (!Terminado()) {
-        // One query in key order, a key's old rows before its new ones: each group of rows
-        // (a service's key and amount, a product's key) stands together. Every column breaks
-        // ties, so that pages of one order neither skip nor repeat a row.
-        const bool servicios = mServicios;
-        const QStringList& columnas =
-            servicios ? ColumnasServicioCambio() : ColumnasProductoCambio();
-        const QString claseAntes = servicios ? ServicioAntes : ProductoAntes;
-        QString orden = servicios ? QStringLiteral("Psp_Cve_Producto, Psp_Monto, Psdc_Clase DESC")
-                                  : QStringLiteral("Pr_Cve_Producto, Psdc_Clase DESC");
-        if (filas > 0)
-            orden += QStringLiteral(", ") + columnas.join(QStringLiteral(", ")) +
-                     QStringLiteral(" LIMIT %1 OFFSET %2").arg(filas).arg(mLeidas);
-        qint64 leidas = 0;
-        cnn.Recorre(QStringLiteral("SELECT Psdc_Clase, %1 FROM Pos_Servicio_Descarga_Cambio WHERE "
-                                   "Psd_Numero = ? AND Psdc_Clase IN (?, ?) ORDER BY %2")
-                        .arg(columnas.join(QStringLiteral(", ")), orden),
-                    {mNumero, claseAntes, servicios ? ServicioDespues : ProductoDespues},
-                    [&](const QVariantList& fila) {
-                        ++leidas;
-                        const QVariant& k = fila.at(1);
-                        const QVariant m = servicios ? fila.at(5) : QVariant();
-                        if ((!mAntes.empty() || !mAhora.empty()) &&
-                            (k.isNull() != mClave.isNull() || k != mClave ||
-                             m.isNull() != mMonto.isNull() || m != mMonto))
-                            Cierra(porLinea);
-                        mClave = k;
-                        mMonto = m;
-                        QStringList celdas;
-                        celdas.reserve(fila.size() - 1);
-                        for (qsizetype i = 1; i < fila.size(); ++i)
-                            celdas.append(Celda(fila.at(i)));
-                        (fila.at(0).toString() == claseAntes ? mAntes : mAhora)
-                            .push_back(std::move(celdas));
-                    });
-        mLeidas += leidas;
-        if (filas > 0 && leidas == filas)
-            return true; // a full page: the last group may go on in the next one
-        if (!mAntes.empty() || !mAhora.empty())
-            Cierra(porLinea);
-        mServicios = false;
-        mTerminado = !servicios;
-        mLeidas = 0;
-        mClave = mMonto = QVariant();
-        if (filas > 0 && leidas > 0)
-            return !Terminado();
-    }
-    return false;
-}
-
-void RecorreCambios(Connection& cnn, qint64 numero,
-                    const std::function<void(const QStringList& linea)>& porLinea) {
-    LectorCambios(numero).Lee(cnn, 0, porLinea);
-}
-
-std::vector<QStringList> LineasDeCambios(Connection& cnn, qint64 numero) {
-    std::vector<QStringList> lineas;
-    RecorreCambios(cnn, numero, [&](const QStringList& linea) { lineas.push_back(linea); });
-    return lineas;
-}
-
-std::vector<CampoCambiado> DiferenciaCampos(const QStringList& columnas, const QStringList& antes,
-                                            const QStringList& despues) {
-    std::vector<CampoCambiado> campos;
-    for (qsizetype i = 0; i < columnas.size() && i < antes.size() && i < despues.size(); ++i)
-        if (antes.at(i) != despues.at(i))
-            campos.push_back({columnas.at(i), antes.at(i), despues.at(i)});
-    return campos;
 }
 
 } // namespace kd562

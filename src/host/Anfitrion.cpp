@@ -87,7 +87,7 @@ void Anfitrion::MuestraHistorial() {
     mUltimaDescarga->setToolTip(linea.resumen);
     // One short line in the bar; the whole message in its tooltip.
     const QString fallo = linea.fallo.simplified();
-    mFalloDescarga->setText(fallo.size() > 90 ? fallo.left(89) + QChar(0x2026) : fallo);
+    mFalloDescarga->setText(fallo.size() > 60 ? fallo.left(59) + QChar(0x2026) : fallo);
     mFalloDescarga->setToolTip(linea.fallo);
     mFalloDescarga->setVisible(!linea.fallo.isEmpty());
 }
