@@ -232,11 +232,9 @@ private slots:
         QCOMPARE(estado.salida, 0);
         // As written, with no zone of the test's own in between.
         const auto fecha = [&](const QString& z) {
-            const QDateTime d = QDateTime::fromString(kd.Corre({"history"}, {}, {}, {zona + z})
-                                                          .estandar.section('\n', 1, 1)
-                                                          .section('\t', 1, 1),
-                                                      Qt::ISODate);
-            return QDateTime(d.date(), d.time(), Qt::UTC);
+            const Corrida c = kd.Corre({"history"}, {}, {}, {zona + z});
+            return QDateTime::fromString(c.estandar.section('\n', 1, 1).section('\t', 1, 1) + 'Z',
+                                         Qt::ISODate);
         };
         const QDateTime delEscritor = fecha(escribe);
         QVERIFY(delEscritor.isValid());
