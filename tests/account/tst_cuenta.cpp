@@ -314,17 +314,14 @@ private slots:
         frmKD562& pantalla = frmKD562::Instancia();
         pantalla.Show();
         QCOMPARE(base.Mensajes().Cuenta(), 1); // no account yet
-        int cargas = 0;
         QString usuarioRecibido = "?";
         QTimer::singleShot(0, &pantalla, [&] {
-            ++cargas;
             usuarioRecibido = Dialogo().txtUsuario->Text();
             Llena("http://127.0.0.1:9/wsService", "tienda07", "pw");
             Dialogo().Controles->Boton(1)->click();
         });
         pantalla.Controles->Boton(3)->click();
-        QCOMPARE(cargas, 1);
-        QCOMPARE(usuarioRecibido, QString());
+        QCOMPARE(usuarioRecibido, QString()); // the dialog was open, for no user yet
         QVERIFY(!Dialogo().Cargada());
         QCOMPARE(pantalla.txtUsuario->Text() + "|" + pantalla.sUrlWs + "|" +
                      pantalla.lbTotal->Caption(),

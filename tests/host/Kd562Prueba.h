@@ -2,6 +2,7 @@
 // The kd562 program run as a process on a fresh database of its own, for the command-line
 // tests.
 #include "BaseTemporal.h"
+#include "SimuladorPasarela.h"
 #include "data/Historial.h"
 #include "data/Tablas.h"
 
@@ -13,11 +14,18 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <QtTest>
+#include <memory>
 #include <sys/stat.h>
 
 namespace linea {
 
 using prueba::Corrida;
+
+inline QJsonArray Catalogo(const char* json = R"([
+        {"PRODUCTO": "TEL100", "DESCRIPCION": "Televia", "GRUPO": "TAE", "MONTO": 100, "OBSERVACION": ""},
+        {"PRODUCTO": "LUZ", "DESCRIPCION": "Pago de luz", "GRUPO": "SERVICIOS", "MONTO": 0, "OBSERVACION": "Nota"}])") {
+    return QJsonDocument::fromJson(json).array();
+}
 
 // The program on a fresh database of its own, with configuration files of its own.
 class Kd562 {
@@ -65,6 +73,15 @@ public:
         return Corre({"init"}).salida == 0 &&
                Corre({"account", "--url", url, "--user", "t"}).salida == 0;
     }
+    // The same at a gateway simulator of its own, Pasarela(): c, with the two services of
+    // Catalogo() when it names none.
+    bool Prepara(simulador::Configuracion c = {}) {
+        if (c.catalogo.isEmpty())
+            c.catalogo = Catalogo();
+        mPasarela = std::make_unique<simulador::SimuladorPasarela>(std::move(c));
+        return mPasarela->Inicia() != 0 && Prepara(mPasarela->URL());
+    }
+    simulador::SimuladorPasarela& Pasarela() { return *mPasarela; }
     // On PostgreSQL: runs the command as a login role that may only do `permisos` on the
     // three tables.
     Corrida ConRol(const QString& permisos, const QStringList& argumentos) {
@@ -112,13 +129,8 @@ public:
 private:
     QTemporaryDir mConfig;
     prueba::BaseNueva mBase;
+    std::unique_ptr<simulador::SimuladorPasarela> mPasarela;
 };
-
-inline QJsonArray Catalogo(const char* json = R"([
-        {"PRODUCTO": "TEL100", "DESCRIPCION": "Televia", "GRUPO": "TAE", "MONTO": 100, "OBSERVACION": ""},
-        {"PRODUCTO": "LUZ", "DESCRIPCION": "Pago de luz", "GRUPO": "SERVICIOS", "MONTO": 0, "OBSERVACION": "Nota"}])") {
-    return QJsonDocument::fromJson(json).array();
-}
 
 inline void Escribe(const QString& ruta, const QString& texto) {
     QDir().mkpath(QFileInfo(ruta).path());

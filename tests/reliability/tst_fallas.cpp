@@ -167,12 +167,8 @@ private slots:
         std::thread hilo([&] { servidor.listen_after_bind(); });
         ClienteServicio cliente;
         cliente.setURL(QStringLiteral("https://127.0.0.1:%1/wsService").arg(puerto));
-        cliente.setServicio("wsServiceVorn");
-        cliente.setUsuario("tienda");
         cliente.setPassword("Secreto-TLS-1");
-        cliente.setLimitesMs(3000, 5000);
         ParametrosConsulta parametros;
-        parametros.setTipo("TAE");
         Respuesta respuesta;
         const bool aceptada = cliente.ConsultaProductos(parametros, respuesta);
         servidor.stop();

@@ -62,21 +62,6 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    void sentencias() {
-        prueba::BaseTemporal base;
-        base.AgregaServicio("LUZ01", "Pago de luz", "SERVICIOS", 0, QString(), QString());
-        base.AgregaServicio("AGU01", "Agua", "SERVICIOS", 0, QString(), QString());
-        // A field is found by the name the statement gave it, whatever case the engine uses.
-        Recordset rs = base.Cnn().Execute("SELECT Psp_Descripcion AS Descripción FROM "
-                                          "Pos_Servicio_Producto ORDER BY Descripción");
-        QCOMPARE(rs.FieldName(0), "Descripción");
-        QCOMPARE(Texto(rs.Fields("Descripción")), "Agua");
-        QCOMPARE(NombresComoEnSentencia({"servicio", "descripción", "psc_url", "psp_cve_producto"},
-                                        "SELECT Psp_Cve_Producto AS Servicio, 'Total' AS \"x\", "
-                                        "Psp_Descripcion AS Descripción FROM t"),
-                 QStringList({"Servicio", "Descripción", "psc_url", "Psp_Cve_Producto"}));
-    }
-
     void transaccionCubreCadaReferencia() {
         prueba::BaseTemporal base;
         Conexion conexion;
@@ -92,10 +77,21 @@ private slots:
 
     void registros() {
         prueba::BaseTemporal base;
+        base.AgregaServicio("LUZ01", "Pago de luz", "SERVICIOS", 0, QString(), QString());
+        base.AgregaServicio("AGU01", "Agua", "SERVICIOS", 0, QString(), QString());
+        // A field is found by the name the statement gave it, whatever case the engine uses.
+        Recordset rs = base.Cnn().Execute("SELECT Psp_Descripcion AS Descripción FROM "
+                                          "Pos_Servicio_Producto ORDER BY Descripción");
+        QCOMPARE(rs.FieldName(0), "Descripción");
+        QCOMPARE(Texto(rs.Fields("Descripción")), "Agua");
+        QCOMPARE(NombresComoEnSentencia({"servicio", "descripción", "psc_url", "psp_cve_producto"},
+                                        "SELECT Psp_Cve_Producto AS Servicio, 'Total' AS \"x\", "
+                                        "Psp_Descripcion AS Descripción FROM t"),
+                 QStringList({"Servicio", "Descripción", "psc_url", "Psp_Cve_Producto"}));
         QVERIFY(ErrorDe([&] {
                     base.Cnn().Execute("SELECT * FROM NoExiste");
                 }).contains("NoExiste", Qt::CaseInsensitive));
-        Recordset rs = base.Cnn().Execute("SELECT NULL AS Nada, 5 AS Cinco");
+        rs = base.Cnn().Execute("SELECT NULL AS Nada, 5 AS Cinco");
         QCOMPARE(Concatena(rs.Fields("NADA")), QString());
         QCOMPARE(Texto(rs.Fields(1)), "5");
         Recordset cerrado = base.Cnn().Execute("SELECT 1 AS Uno");
@@ -150,7 +146,7 @@ private slots:
                         "actívelo para usar esta base de datos");
     }
 
-    void cifradoComoAntes() {
+    void cifradoDeClaves() {
         // Passwords already stored were enciphered over the 189-character alphabet: they must
         // read back, so these outputs are the ones every earlier version wrote. The last one
         // holds the alphabet's edges: space, tilde, ¡, both sides of the soft hyphen, ÿ.
@@ -165,9 +161,6 @@ private slots:
         // Without a key it still turns round.
         const Cifrado sinLlave;
         QCOMPARE(sinLlave.Transforma(sinLlave.Transforma("Clave#2026")), "Clave#2026");
-    }
-
-    void cifradoSobreTodoUnicode() {
         prueba::BaseTemporal base;
         QRandomGenerator azar(562);
         // The alphabet and its neighbours, the basic plane, the supplementary planes, all.
@@ -294,8 +287,8 @@ private slots:
     }
 
     // Headings and refilling are seen through the screen (tst_descarga): here the cells and
-    // the marks, with an error note in lower case.
-    void llenaLista() {
+    // the marks, with an error note in lower case; then Busqueda.
+    void listaYBusqueda() {
         prueba::BaseTemporal base;
         ListView lista;
         ImageList imagenes;
@@ -314,10 +307,7 @@ private slots:
                              .join('|'));
         QCOMPARE(vista, QStringList({"A|12.5||0", "B|3|error: sin saldo|2", "C|4|Disponible|1"}));
         QVERIFY(!lista.ListItem(3)->icon(0).isNull());
-    }
-
-    void busquedaConComilla() {
-        prueba::BaseTemporal base;
+        // Busqueda, with a quote in the value.
         base.AgregaProducto("O'Brien", "Irlandes");
         Funciones funciones;
         const QString clave = "Pr_Cve_Producto", corta = "Pr_Descripcion_Corta";
