@@ -436,7 +436,7 @@ private slots:
                              "'http://127.0.0.1:1/ws'");
                 pantalla->Ventana()->findChild<QToolButton*>("b1")->click();
                 QVERIFY2(dice("Última descarga: " + fecha + " \\(OPER01\\)", lineas,
-                              "Falló la descarga del " + fecha + ": No se pudo conectar .*"),
+                              "Falló la descarga del " + fecha + ": No se pudo conectar.*"),
                          qPrintable(fallo->text()));
                 QVERIFY(fallo->isVisibleTo(&anfitrion));
                 QMetaObject::invokeMethod(pantalla, "DeshazDescarga");
