@@ -325,9 +325,12 @@ private slots:
         t.CambiaPasarela(
             prueba::ConCatalogo({Servicio("LUZ", "Pago de luz CFE", "SERVICIOS", 0, "nota")}));
         QStringList entradas, cambios;
+        QSize ventana, lista; // the dialog's, and its list of changes laid out in it
         const auto enDialogo = [&](const std::function<void()>& antesDeCerrar) {
             QTimer::singleShot(0, [&] {
                 kd562::frmHistorial& d = kd562::frmHistorial::Instancia();
+                ventana = d.Ventana()->size();
+                lista = d.lstCambios->size();
                 entradas.clear();
                 for (int i = 0; i < d.lvEntradas->topLevelItemCount(); ++i)
                     entradas.append(d.lvEntradas->topLevelItem(i)->text(0) + " " +
@@ -372,6 +375,9 @@ private slots:
             QCOMPARE(Lee(t), (Estado{primera.servicios, {}}));
         }
         QCOMPARE(entradas.size(), 4);
+        QCOMPARE(ventana, QSize(760, 440));
+        QVERIFY2(lista.width() > 600 && lista.height() > 100,
+                 qPrintable(QString::number(lista.height())));
         QCOMPARE(kd562::UltimaConfirmada(t.Cnn())->deshace, 4);
         QCOMPARE(t.Total(), "Total: 0"); // the screen loaded again: the service lost its product
     }
