@@ -119,6 +119,17 @@ private slots:
         }
     }
 
+    // The helper's third mode marks every row, whatever it had.
+    void marcaTodas() {
+        prueba::PantallaDePrueba t;
+        Servicios(t);
+        ListView* lista = t.Pantalla().lvRegistros;
+        lista->setCheckboxes(true);
+        lista->setChecked(2, true);
+        t.Pantalla().Selecciona_LV(lista, 2);
+        QVERIFY(lista->Checked(1) && lista->Checked(2) && lista->Checked(3));
+    }
+
     // A double click shows a row's note: an error one as critical, any other as information.
     void dobleClic() {
         prueba::PantallaDePrueba t;
