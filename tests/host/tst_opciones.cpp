@@ -50,6 +50,7 @@ private slots:
         fila("revuelto", {"--dry-run", "--db", "sqlite:c.db", "sync", "--allow-shrink"},
              "sqlite:c.db||sync|ra||||");
         fila("init --demo", {"init", "--demo"}, db + "|init|d||||");
+        fila("sin reintentos", {"sync", "--retries", "0"}, db + "|sync|||||");
         fila("cien reintentos", {"sync", "--retries", "100"}, db + "|sync|||||");
         fila("demasiados reintentos", {"sync", "--retries", "101"},
              "--retries espera un número entero de 0 a 100: 101");
