@@ -195,14 +195,12 @@ bool frmKD562::PlaneaDescarga(Respuesta& oRespuesta, bool bConHistorial, Descarg
         return false;
     }
 
-    const std::vector<Fila> orden = Ordenadas(d.antes);
-    d.huellaAntes = HuellaCatalogo(orden);
-    d.resumen = ResumeDescarga(orden, tPlan, bConHistorial ? &d.cambios : nullptr);
+    d.resumen = ResumeDescarga(d.antes, tPlan, bConHistorial ? &d.cambios : nullptr);
     d.lineas = d.resumen.Lineas();
     for (const auto* productos : {&tPlan.nuevos, &tPlan.existentes})
         for (const DatosProducto& p : *productos)
             d.claves.append(p.Clave);
-    d.huellaLeidos = HuellaProductos(tPlan.leidos);
+    d.marca = gConexion->Cnn().MarcaDeCambios();
     if (bSimulacion)
         d.prevista = ListaPrevista(tPlan);
     tTransaccion.Deshace();
@@ -229,13 +227,15 @@ bool frmKD562::ConfirmaDescarga(const DescargaPlaneada& d) {
 
 // Writes the plan in a transaction of its own that takes the write lock at its start, once
 // it has checked that the catalogue and the products it read are still as planned; false,
-// writing nothing, when they are not.
+// writing nothing, when they are not. When nothing was committed since the plan, there is
+// nothing to read again.
 bool frmKD562::AplicaDescarga(DescargaPlaneada& d, bool bConHistorial) {
     TransaccionEnCurso tTransaccion(gConexion->Cnn());
     PunteroRaton::Fija(PunteroReloj);
     Productos oProducto;
-    if (HuellaCatalogo(LeeCatalogo()) != d.huellaAntes ||
-        HuellaProductos(oProducto.Lee(d.claves)) != d.huellaLeidos) {
+    if (gConexion->Cnn().MarcaDeCambios() != d.marca &&
+        (HuellaCatalogo(LeeCatalogo()) != HuellaCatalogo(d.antes) ||
+         HuellaProductos(oProducto.Lee(d.claves)) != HuellaProductos(tPlan.leidos))) {
         tTransaccion.Deshace();
         PunteroRaton::Fija(PunteroNormal);
         return false;

@@ -11,17 +11,18 @@
 namespace kd562 {
 
 // A download planned in a transaction that only reads, kept while the user is asked whether
-// to save it: what it changes, and the digests that tell, once the save begins, whether the
-// catalogue or the products it read moved since.
+// to save it: what it changes, and what tells, once the save begins, whether the catalogue
+// or the products it read moved since.
 struct DescargaPlaneada {
     // The rows stored when it was planned; cambios points into them and into the plan.
     std::vector<FilaServicio> antes;
     ResumenDescarga resumen;
     CambiosDescarga cambios;
     QStringList lineas;
-    QString huellaAntes;  // of antes
-    QString huellaLeidos; // of the stored products under the keys the plan saves
-    QStringList claves;   // those keys
+    // The database's mark of changes when it was planned: while it is the same nothing moved,
+    // and the save need not read anything again to know.
+    QString marca;
+    QStringList claves; // the keys of the products the plan saves
     // A preview's list as it would be.
     std::optional<corvanta::Recordset> prevista;
 };

@@ -256,25 +256,36 @@ private slots:
         QVERIFY(!kd562::IntentoPosterior(t.Cnn(), 0));
     }
 
-    // Another terminal edits the catalogue while the second question waits: no lock is held
-    // then, and the save, which finds the catalogue no longer as planned, writes nothing.
+    // Another terminal writes while the second question waits: no lock is held then. The
+    // save reads again only when something was committed since the plan, and writes nothing
+    // when the catalogue is no longer as planned; a change elsewhere does not stop it.
+    void cambiaMientrasPregunta_data() {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<bool>("guarda");
+        QTest::newRow("el catálogo")
+            << "UPDATE Pos_Servicio_Producto SET Psp_Observacion = 'a mano'" << false;
+        QTest::newRow("otra tabla")
+            << "UPDATE Pos_Servicio_Configuracion SET Oper_Alta = 'X'" << true;
+    }
     void cambiaMientrasPregunta() {
+        QFETCH(QString, sql);
+        QFETCH(bool, guarda);
         prueba::PantallaDePrueba t(
             {Servicio("V1", "Viejo", "SERVICIOS", 10), Servicio("N", "Nuevo", "SERVICIOS", 5)});
         t.CatalogoViejo(2);
         t.Muestra();
         const auto otra = t.OtraConexion();
         t.Mensajes().AlMostrar([&](const Mensaje&) {
-            t.Mensajes().AlMostrar([&](const Mensaje&) {
-                otra->Execute("UPDATE Pos_Servicio_Producto SET Psp_Observacion = 'a mano'");
-            });
+            t.Mensajes().AlMostrar([&](const Mensaje&) { otra->Execute(sql); });
         });
         t.Descarga();
+        QCOMPARE(t.Total(), "Total: 2");
+        QCOMPARE(t.Filas({"Pos_Servicio_Producto(Psp_Cve_Producto, Psp_Observacion)"}),
+                 guarda ? QStringList({"N|", "V1|"}) : QStringList({"V1|a mano", "V2|a mano"}));
+        if (guarda)
+            return;
         QCOMPARE(t.Mensajes().Cuenta(), 3);
         QCOMPARE(prueba::Firma(t.Mensajes().Ultimo()), "48|Controles_B1Click()||KD562");
-        QCOMPARE(t.Filas({"Pos_Servicio_Producto(Psp_Cve_Producto, Psp_Observacion)"}),
-                 QStringList({"V1|a mano", "V2|a mano"}));
-        QCOMPARE(t.Total(), "Total: 2");
         const auto intento = kd562::IntentoPosterior(t.Cnn(), 0);
         QVERIFY(intento && intento->mensaje == t.Mensajes().Ultimo().texto);
         QVERIFY(t.Pantalla().bFallaTransitoria);

@@ -67,6 +67,10 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool EnTransaccion() const { return mEnTransaccion; }
+    // A mark that stays the same while no other connection commits anything to the database
+    // (SQLite's data_version) or to the server (PostgreSQL's snapshot, within a transaction
+    // the one it reads from): two equal marks mean nothing moved in between.
+    QString MarcaDeCambios();
 
     void setEsperaDesenlaceMs(int esperaMs) { mEsperaDesenlaceMs = esperaMs; }
     // For tests: runs before the COMMIT is sent (false) and after, before its reply is read

@@ -154,4 +154,15 @@ void Connection::RollbackTrans() {
         throw Error(MensajeDriver(mBase.lastError()));
 }
 
+QString Connection::MarcaDeCambios() {
+    QSqlQuery consulta(mBase);
+    ++mSentencias;
+    if (!consulta.exec(mMotor == Motor::PostgreSql
+                           ? QStringLiteral("SELECT txid_current_snapshot()")
+                           : QStringLiteral("PRAGMA data_version")) ||
+        !consulta.next())
+        throw Falla(MensajeDriver(consulta.lastError()));
+    return consulta.value(0).toString();
+}
+
 } // namespace corvanta
