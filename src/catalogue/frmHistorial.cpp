@@ -30,16 +30,6 @@ QString Cuentas(const std::optional<std::array<int, 7>>& n, bool servicios) {
                      : QStringLiteral("+%1 ~%2 =%3").arg((*n)[4]).arg((*n)[5]).arg((*n)[6]);
 }
 
-QString Fecha(const QString& iso) {
-    const QDateTime fecha = QDateTime::fromString(iso, Qt::ISODate);
-    if (!fecha.isValid())
-        return iso;
-    QString formato = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!formato.contains(QStringLiteral("yyyy")))
-        formato.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return QLocale().toString(fecha, formato + QStringLiteral(" HH:mm"));
-}
-
 } // namespace
 
 QString TextoCambio(const QStringList& linea) {
@@ -149,8 +139,8 @@ void frmHistorial::CargaEntradas() {
     QList<QTreeWidgetItem*> filas;
     for (const EntradaHistorial& e : LeeHistorial(cnn, 1000)) {
         auto* fila =
-            new QTreeWidgetItem({QString::number(e.numero), Fecha(e.fecha), e.operador, e.terminal,
-                                 e.origen, e.resultado, Cuentas(e.cuentas, true),
+            new QTreeWidgetItem({QString::number(e.numero), FechaEnPantalla(e.fecha), e.operador,
+                                 e.terminal, e.origen, e.resultado, Cuentas(e.cuentas, true),
                                  Cuentas(e.cuentas, false), e.mensaje.simplified()});
         fila->setData(0, Qt::UserRole, e.numero);
         fila->setToolTip(8, e.mensaje);

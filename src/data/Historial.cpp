@@ -8,6 +8,7 @@
 #include "runtime/Valores.h"
 
 #include <QDateTime>
+#include <QLocale>
 #include <QMutex>
 #include <QSet>
 #include <QVariant>
@@ -104,6 +105,16 @@ std::optional<EntradaHistorial> Una(Connection& cnn, const QString& condicion,
 }
 
 } // namespace
+
+QString FechaEnPantalla(const QString& iso) {
+    const QDateTime fecha = QDateTime::fromString(iso, Qt::ISODate);
+    if (!fecha.isValid())
+        return iso;
+    QString formato = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!formato.contains(QStringLiteral("yyyy")))
+        formato.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return QLocale().toString(fecha, formato + QStringLiteral(" HH:mm"));
+}
 
 QStringList LineasDeCuentas(const std::array<int, 7>& n) {
     return {QStringLiteral("Servicios: %1 nuevos, %2 retirados, %3 cambiados, %4 sin cambio")

@@ -52,6 +52,10 @@ struct EntradaHistorial {
     QString instante;
 };
 
+// An entry's date (ISO, local time) as the shop reads it: the locale's short date with the
+// whole year, then hours and minutes.
+QString FechaEnPantalla(const QString& iso);
+
 // The summary's two lines of an entry's counts, as its download showed them: "Servicios: …"
 // and "Productos: …".
 QStringList LineasDeCuentas(const std::array<int, 7>& cuentas);

@@ -2,20 +2,7 @@
 
 #include "data/Historial.h"
 
-#include <QDateTime>
-#include <QLocale>
-
 namespace kd562host {
-
-QString FechaEnPantalla(const QString& iso) {
-    const QDateTime fecha = QDateTime::fromString(iso, Qt::ISODate);
-    if (!fecha.isValid())
-        return iso;
-    QString formato = QLocale().dateFormat(QLocale::ShortFormat);
-    if (!formato.contains(QStringLiteral("yyyy")))
-        formato.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return QLocale().toString(fecha, formato + QStringLiteral(" HH:mm"));
-}
 
 LineaHistorial LeeLineaHistorial(corvanta::Connection& cnn) {
     LineaHistorial linea;
@@ -23,7 +10,7 @@ LineaHistorial LeeLineaHistorial(corvanta::Connection& cnn) {
         return linea;
     const std::optional<kd562::EntradaHistorial> ultima = kd562::UltimaConfirmada(cnn);
     if (ultima) {
-        const QString cuando = FechaEnPantalla(ultima->fecha);
+        const QString cuando = kd562::FechaEnPantalla(ultima->fecha);
         linea.ultima =
             ultima->resultado == kd562::Resultado::Deshacer
                 ? QStringLiteral("Descarga %1 deshecha: %2 (%3)")
@@ -35,7 +22,7 @@ LineaHistorial LeeLineaHistorial(corvanta::Connection& cnn) {
     }
     if (const auto intento = kd562::IntentoPosterior(cnn, ultima ? ultima->numero : 0))
         linea.fallo = QStringLiteral("Falló la descarga del %1: %2")
-                          .arg(FechaEnPantalla(intento->fecha), intento->mensaje);
+                          .arg(kd562::FechaEnPantalla(intento->fecha), intento->mensaje);
     return linea;
 }
 

@@ -19,8 +19,4 @@ struct LineaHistorial {
 // Read from the history; throws when it cannot be read.
 LineaHistorial LeeLineaHistorial(corvanta::Connection& cnn);
 
-// A date of the history (ISO, in local time) as the shop reads it: the locale's short date
-// with the whole year, then hours and minutes.
-QString FechaEnPantalla(const QString& iso);
-
 } // namespace kd562host
