@@ -197,9 +197,6 @@ bool frmKD562::PlaneaDescarga(Respuesta& oRespuesta, bool bConHistorial, Descarg
 
     d.resumen = ResumeDescarga(d.antes, tPlan, bConHistorial ? &d.cambios : nullptr);
     d.lineas = d.resumen.Lineas();
-    for (const auto* productos : {&tPlan.nuevos, &tPlan.existentes})
-        for (const DatosProducto& p : *productos)
-            d.claves.append(p.Clave);
     d.marca = gConexion->Cnn().MarcaDeCambios();
     if (bSimulacion)
         d.prevista = ListaPrevista(tPlan);
@@ -233,9 +230,15 @@ bool frmKD562::AplicaDescarga(DescargaPlaneada& d, bool bConHistorial) {
     TransaccionEnCurso tTransaccion(gConexion->Cnn());
     PunteroRaton::Fija(PunteroReloj);
     Productos oProducto;
+    const auto productosComoSeLeyeron = [&] {
+        QStringList claves; // of every product the plan saves
+        for (const auto* productos : {&tPlan.nuevos, &tPlan.existentes})
+            for (const DatosProducto& p : *productos)
+                claves.append(p.Clave);
+        return HuellaProductos(oProducto.Lee(claves)) == HuellaProductos(tPlan.leidos);
+    };
     if (gConexion->Cnn().MarcaDeCambios() != d.marca &&
-        (HuellaCatalogo(LeeCatalogo()) != HuellaCatalogo(d.antes) ||
-         HuellaProductos(oProducto.Lee(d.claves)) != HuellaProductos(tPlan.leidos))) {
+        (HuellaCatalogo(LeeCatalogo()) != HuellaCatalogo(d.antes) || !productosComoSeLeyeron())) {
         tTransaccion.Deshace();
         PunteroRaton::Fija(PunteroNormal);
         return false;

@@ -22,7 +22,6 @@ struct DescargaPlaneada {
     // The database's mark of changes when it was planned: while it is the same nothing moved,
     // and the save need not read anything again to know.
     QString marca;
-    QStringList claves; // the keys of the products the plan saves
     // A preview's list as it would be.
     std::optional<corvanta::Recordset> prevista;
 };

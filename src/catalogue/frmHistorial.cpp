@@ -8,7 +8,6 @@
 #include "runtime/Error.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -123,17 +122,15 @@ void frmHistorial::Mostrar(QWidget* propietario) {
 
 void frmHistorial::CargaEntradas() {
     Connection& cnn = gConexion->Cnn();
-    // One right is needed to read it: a role without it learns which, instead of an empty
-    // list.
-    if (ExisteHistorial(cnn))
-        if (const QString falta = PermisoFaltante(cnn, {QStringLiteral("SELECT")});
-            !falta.isEmpty())
-            throw Error(falta);
     lvEntradas->clear();
     lstCambios->clear();
     mLector.reset();
     if (!ExisteHistorial(cnn))
         return;
+    // One right is needed to read it: a role without it learns which, instead of an empty
+    // list.
+    if (const QString falta = PermisoFaltante(cnn, {QStringLiteral("SELECT")}); !falta.isEmpty())
+        throw Error(falta);
     const std::optional<EntradaHistorial> porDeshacer = UltimaPorDeshacer(cnn);
     cmdDeshacer->setEnabled(porDeshacer.has_value());
     QList<QTreeWidgetItem*> filas;
