@@ -2,6 +2,7 @@
 
 #include "runtime/EscapaLinea.h"
 
+#include <QRegularExpression>
 #include <unistd.h>
 
 namespace corvanta {
@@ -36,6 +37,16 @@ int Gravedad(int estilo) {
     }
 }
 
+// On a terminal a text of several lines keeps them, each after the first indented so that
+// none can pass for a message of its own; each still goes through the one escape.
+QString Renglones(const QString& texto) {
+    static const QRegularExpression salto(QStringLiteral("\r\n|\r|\n"));
+    QStringList renglones = texto.split(salto);
+    for (QString& r : renglones)
+        r = EscapaLinea(r);
+    return renglones.join(QStringLiteral("\n    "));
+}
+
 } // namespace
 
 MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas, bool conPrioridad)
@@ -44,10 +55,10 @@ MensajesConsola::MensajesConsola(FILE* salida, int respuestaPreguntas, bool conP
     mSalida.setEncoding(QStringConverter::Utf8);
 }
 
-QString MensajesConsola::Linea(const Mensaje& mensaje) {
+QString MensajesConsola::Linea(const Mensaje& mensaje, bool enRenglones) {
     QString linea = QStringLiteral("[%1] %2: %3")
                         .arg(NombreEstilo(mensaje.estilo), EscapaLinea(mensaje.titulo),
-                             EscapaLinea(mensaje.texto));
+                             enRenglones ? Renglones(mensaje.texto) : EscapaLinea(mensaje.texto));
     if (!mensaje.modulo.isEmpty())
         linea += QStringLiteral(" (%1)").arg(EscapaLinea(mensaje.modulo));
     if (!mensaje.idError.isEmpty())
@@ -56,15 +67,16 @@ QString MensajesConsola::Linea(const Mensaje& mensaje) {
 }
 
 int MensajesConsola::Muestra(const Mensaje& mensaje) {
-    if (mTerminal)
-        mSalida << "\r\x1b[K";
     // A question answered Yes for the user goes on as planned: only a No is worth a warning.
     const bool negada = PideSiNo(mensaje.estilo) && mRespuesta == RespuestaNo;
-    if (mConPrioridad)
-        mSalida << (mensaje.estilo == Critico                 ? "<3>"
-                    : mensaje.estilo == Exclamacion || negada ? "<4>"
-                                                              : "<6>");
-    mSalida << Linea(mensaje) << Qt::endl;
+    const bool grave = mensaje.estilo == Critico || mensaje.estilo == Exclamacion || negada;
+    if (grave || !mSilencio) {
+        if (mTerminal)
+            mSalida << "\r\x1b[K";
+        if (mConPrioridad)
+            mSalida << (mensaje.estilo == Critico ? "<3>" : grave ? "<4>" : "<6>");
+        mSalida << Linea(mensaje, mTerminal) << Qt::endl;
+    }
     mEstilos.append(mensaje.estilo);
     if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
         mPeor = mensaje.estilo;

@@ -20,10 +20,13 @@ public:
     int Cuenta(int estilo) const;
     // Questions answered No so far.
     int RespuestasNo() const { return mNo; }
+    // Silent: only critical messages, warnings and questions answered No are written.
+    void setSilencio(bool silencio) { mSilencio = silencio; }
     // Forgets what was shown, so a command can judge only what its action caused.
     void Reinicia();
 
-    static QString Linea(const Mensaje& mensaje);
+    // The message on one line; enRenglones keeps a text's lines, the later ones indented.
+    static QString Linea(const Mensaje& mensaje, bool enRenglones = false);
 
 private:
     QTextStream mSalida;
@@ -31,6 +34,7 @@ private:
     bool mConPrioridad;
     // On a terminal a progress line may stand where the next line goes: it is erased first.
     bool mTerminal;
+    bool mSilencio = false;
     int mPeor = 0;
     QList<int> mEstilos;
     int mNo = 0;
