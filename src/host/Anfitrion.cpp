@@ -62,7 +62,7 @@ void Anfitrion::MuestraAviso(const QString& texto) {
 }
 
 void Anfitrion::MuestraAvance(int fase, qint64 hecho, qint64 total) {
-    if (!EnTerminal())
+    if (!EnTerminal() || mSilencio)
         return;
     const qint64 ahora = QDateTime::currentMSecsSinceEpoch();
     if (fase == mUltimaFase && ahora - mUltimoAvanceMs < 100)

@@ -35,6 +35,8 @@ public:
     // an attempt that failed since. A history it cannot read says so there, quietly.
     Q_INVOKABLE void MuestraHistorial();
     QStringList Resumen() const { return mResumen; }
+    // Quiet: no progress line.
+    void setSilencio(bool silencio) { mSilencio = silencio; }
     corvanta::PantallaSuite* Pantalla() const { return mPantalla.data(); }
 
 protected:
@@ -50,6 +52,7 @@ private:
     QLabel* mFalloDescarga = nullptr;
     qint64 mUltimoAvanceMs = 0;
     int mUltimaFase = -1;
+    bool mSilencio = false;
 };
 
 } // namespace kd562host

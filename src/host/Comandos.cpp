@@ -4,6 +4,7 @@
 #include "data/Historial.h"
 #include "data/Tablas.h"
 #include "host/DatosDemo.h"
+#include "host/EstadoDescargas.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
 #include "runtime/ErroresMotor.h"
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <unistd.h>
 
 using namespace corvanta;
 
@@ -44,7 +46,9 @@ int ComandoList(Paso& paso) {
     PantallaSuite* pantalla = paso.Pantalla();
     // A screen that failed to load its list reported it with a critical message.
     const int resultado = Consola().Cuenta(Critico) > 0 ? Rechazado : Hecho;
-    ImprimeLista(pantalla, paso.salida);
+    const std::unique_ptr<Impresora> impresora = CreaImpresora(paso.formato, paso.salida);
+    ImprimeLista(pantalla, *impresora);
+    impresora->Termina();
     return resultado;
 }
 
@@ -77,9 +81,10 @@ int ComandoSync(Paso& paso) {
     const int intentos = opciones.simulacion ? 1 : 1 + opciones.reintentos;
     int resultado = Hecho;
     bool abierta = false;
+    bool transitoria = false;
     for (int intento = 1;; ++intento) {
         Consola().Reinicia();
-        bool transitoria = false;
+        transitoria = false;
         int pedida = -1;
         try {
             if (!abierta)
@@ -116,18 +121,28 @@ int ComandoSync(Paso& paso) {
         QThread::msleep(
             static_cast<unsigned long>(espera * 1000 * (pedida >= 1 ? 1.0 : EscalaDePrueba())));
     }
+    // What the retries would have retried, still failing after them, may pass by itself.
+    if (resultado != Hecho && transitoria)
+        resultado = Transitoria;
     PantallaSuite* pantalla = paso.Pantalla();
-    for (const QString& linea : paso.Contenedor().Resumen())
-        EscribeLinea(stderr, linea);
+    const std::unique_ptr<Impresora> impresora = CreaImpresora(paso.formato, paso.salida);
+    ImprimeResumen(paso, *impresora, resultado);
     // Only a preview that went through has something to say it did not keep.
-    if (opciones.simulacion && resultado == Hecho)
-        EscribeLinea(stderr, QStringLiteral("Simulación: no se guardó ningún cambio"));
+    if (opciones.simulacion && resultado == Hecho && !opciones.silencio) {
+        if (paso.formato == Formato::Json)
+            impresora->Dato(QStringLiteral("simulacion"), true);
+        else
+            EscribeLinea(stderr, QStringLiteral("Simulación: no se guardó ningún cambio"));
+    }
     // In the journal every failed night ends in one line at priority "err", whatever the
     // style of the message that told why.
     if (resultado != Hecho && !opciones.simulacion && EnDiario())
         Aviso(QStringLiteral("la descarga no se guardó (estado %1)").arg(resultado));
     std::fflush(stderr);
-    ImprimeLista(pantalla, paso.salida);
+    // The preview's list is what it is for; a download's is "kd562 list"'s.
+    if (opciones.simulacion || opciones.conLista)
+        ImprimeLista(pantalla, *impresora);
+    impresora->Termina();
     return resultado;
 }
 
@@ -203,17 +218,23 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
     for (const auto& [nombre, corre] : comandos)
         if (opciones.comando == QLatin1String(nombre))
             comando = corre;
+    const Formato formato =
+        opciones.formato.value_or(::isatty(STDOUT_FILENO) == 1 ? Formato::Texto : Formato::Tsv);
     try {
-        // Only init may create the database file; sync opens it in its own tries.
-        if (comando != ComandoSync)
+        // Only init may create the database file; sync opens it in its own tries, status
+        // inside its own judgement.
+        if (comando != ComandoSync && comando != ComandoStatus)
             AbreBase(comando == ComandoInit);
-        Paso paso(opciones, salida);
+        Paso paso(opciones, salida, formato);
         const int resultado = comando(paso);
         paso.Cierra();
         return resultado;
     } catch (const std::exception& e) {
         Aviso(DescripcionDe(e));
-        return ErrorDeUso;
+        if (comando == ComandoStatus)
+            return Desconocida;
+        // A database server that is down, or busy with another terminal, may be back soon.
+        return EsTransitoria(DescripcionDe(e)) ? Transitoria : ErrorDeUso;
     }
 }
 

@@ -7,7 +7,8 @@
 namespace kd562host {
 
 // Exit statuses of the command line.
-enum Salida { Hecho = 0, Rechazado = 1, ErrorDeUso = 2 };
+// 75 is sysexits' EX_TEMPFAIL: the last try failed for a reason that may pass by itself.
+enum Salida { Hecho = 0, Rechazado = 1, ErrorDeUso = 2, Transitoria = 75 };
 
 // Runs one command against the configured session; messages go to the session's message
 // service, the list to `salida`.

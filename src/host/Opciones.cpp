@@ -1,12 +1,15 @@
 #include "host/Opciones.h"
 
 #include "data/Historial.h"
+#include "host/DefinicionComandos.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUrl>
 
 namespace kd562host {
 
@@ -14,104 +17,6 @@ namespace {
 
 ErrorDeArgumentos Mal(const QString& motivo) {
     return ErrorDeArgumentos(motivo);
-}
-
-// One command: the options it accepts besides the general ones, and its help.
-struct DefinicionComando {
-    QString nombre;
-    QStringList opciones;
-    QString sinopsis;
-    QString resumen;
-    QString detalle;
-};
-
-const QList<DefinicionComando>& Comandos() {
-    static const QList<DefinicionComando> comandos = {
-        {QStringLiteral("init"),
-         {QStringLiteral("demo")},
-         QStringLiteral("init [--demo]"),
-         QStringLiteral("crea las tablas; --demo agrega productos de muestra"),
-         QStringLiteral("Crea las tablas que falten en la base de datos.\n"
-                        "  --demo            agrega unos productos de muestra; nunca sobrescribe\n"
-                        "                    los que ya existen\n")},
-        {QStringLiteral("list"),
-         {},
-         QStringLiteral("list"),
-         QStringLiteral("muestra la lista de servicios y su total"),
-         QStringLiteral("Carga la pantalla sin ventana e imprime la lista separada por\n"
-                        "tabuladores: los encabezados, un renglón por servicio y \"Total: N\".\n")},
-        {QStringLiteral("sync"),
-         {QStringLiteral("yes"), QStringLiteral("dry-run"), QStringLiteral("allow-shrink"),
-          QStringLiteral("retries")},
-         QStringLiteral("sync [--yes] [--dry-run] [--allow-shrink] [--retries N]"),
-         QStringLiteral("descarga el catálogo (\"Configurar servicios\")"),
-         QStringLiteral(
-             "Oprime \"Configurar servicios\": descarga el catálogo de la pasarela y\n"
-             "luego imprime la lista.\n"
-             "  --yes             responde Sí a la confirmación; sin ella, responde No\n"
-             "  --dry-run         muestra lo que cambiaría y la lista resultante sin\n"
-             "                    escribir nada; no pregunta\n"
-             "  --allow-shrink    deja pasar una descarga que retiraría más de la mitad\n"
-             "                    de los servicios guardados\n"
-             "  --retries N       tras una falla pasajera (pasarela caída o lenta, HTTP\n"
-             "                    429, 502, 503 o 504, base ocupada por otra terminal),\n"
-             "                    lo intenta hasta N veces más, esperando cada vez más\n")},
-        {QStringLiteral("account"),
-         {QStringLiteral("url"), QStringLiteral("user"), QStringLiteral("password-stdin")},
-         QStringLiteral("account [--url URL] --user USUARIO [--password-stdin]"),
-         QStringLiteral("guarda la cuenta de la pasarela (\"Configurar cuenta\")"),
-         QStringLiteral("Oprime \"Configurar cuenta\", llena el diálogo y oprime \"Aceptar\"; un\n"
-                        "campo que no se da conserva lo que el diálogo cargó.\n"
-                        "  --url URL         dirección de la pasarela\n"
-                        "  --user USUARIO    usuario de la pasarela\n"
-                        "  --password-stdin  lee la contraseña de un renglón de la entrada\n"
-                        "                    estándar; nunca se acepta en la línea de órdenes\n")},
-        {QStringLiteral("history"),
-         {QStringLiteral("limit")},
-         QStringLiteral("history [--limit N] [N]"),
-         QStringLiteral("muestra el historial de descargas, o los cambios de una"),
-         QStringLiteral("Imprime las entradas del historial, la más reciente primero, separadas\n"
-                        "por tabuladores y con un renglón de encabezados; con N, los cambios de\n"
-                        "la entrada N: + agregado, - retirado, ~ cambiado (antes y después).\n"
-                        "  --limit N         cuántas entradas (20 si no se da)\n")},
-        {QStringLiteral("undo"),
-         {QStringLiteral("yes"), QStringLiteral("force")},
-         QStringLiteral("undo [--yes] [--force]"),
-         QStringLiteral("deshace la última descarga que no se ha deshecho"),
-         QStringLiteral(
-             "Deshace la última descarga que no se ha deshecho (otra vez, la anterior):\n"
-             "el catálogo vuelve a ser el de antes y los productos que cambió\n"
-             "recuperan sus valores; los que creó se quedan. Luego imprime la lista.\n"
-             "  --yes             responde Sí a la confirmación; sin ella, responde No\n"
-             "  --force           deshace aunque el catálogo o sus productos hayan\n"
-             "                    cambiado después de la descarga\n")},
-        {QStringLiteral("status"),
-         {QStringLiteral("max-age")},
-         QStringLiteral("status [--max-age HORAS]"),
-         QStringLiteral("dice cuándo fue la última descarga y si falló algo después"),
-         QStringLiteral("Imprime la última descarga o deshecha que se guardó y, si después\n"
-                        "falló un intento, cuándo y por qué. Estado 0 si lo último se guardó\n"
-                        "(y, con --max-age, si la última descarga tiene menos de HORAS).\n"
-                        "  --max-age HORAS   edad máxima de la última descarga\n")},
-        {QStringLiteral("show"),
-         {},
-         QStringLiteral("show"),
-         QStringLiteral("abre la pantalla en una ventana"),
-         QStringLiteral("Abre la pantalla en una ventana.\n")},
-        {QStringLiteral("help"),
-         {},
-         QStringLiteral("help [COMANDO]"),
-         QStringLiteral("muestra esta ayuda o la de un comando"),
-         QStringLiteral("Muestra la ayuda general o la de COMANDO.\n")},
-    };
-    return comandos;
-}
-
-const DefinicionComando* BuscaComando(const QString& nombre) {
-    for (const DefinicionComando& c : Comandos())
-        if (c.nombre == nombre)
-            return &c;
-    return nullptr;
 }
 
 QString Guiones(const QString& nombre) {
@@ -167,6 +72,41 @@ bool RegionalConocida(QString nombre) {
                                          regional.name().section(QLatin1Char('_'), 0, 0) == nombre);
 }
 
+// A path without a scheme ("/var/lib/kd562/corvanta.db", "tienda.db") is a SQLite file.
+QString ConEsquema(const QString& db) {
+    static const QRegularExpression esquema(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*:"));
+    return esquema.match(db).hasMatch() ? db : QStringLiteral("sqlite:") + db;
+}
+
+// Refused here, not at night when the download first uses it.
+void CompruebaUrl(const QString& texto) {
+    const QUrl url(texto, QUrl::StrictMode);
+    const QString esquema = url.scheme();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (esquema != QStringLiteral("http") && esquema != QStringLiteral("https")))
+        throw Mal(QStringLiteral("--url espera una dirección http:// o https:// con su servidor, "
+                                 "como https://pasarela.ejemplo/wsService: %1")
+                      .arg(texto));
+}
+
+Formato LeeFormato(const QString& nombre, const QString& comando) {
+    const bool estado = comando == QStringLiteral("status");
+    static const QList<std::pair<QString, Formato>> formatos = {
+        {QStringLiteral("text"), Formato::Texto},
+        {QStringLiteral("tsv"), Formato::Tsv},
+        {QStringLiteral("json"), Formato::Json},
+        {QStringLiteral("nagios"), Formato::Nagios},
+        {QStringLiteral("prometheus"), Formato::Prometheus}};
+    for (const auto& [texto, formato] : formatos)
+        if (texto == nombre &&
+            (estado || (formato != Formato::Nagios && formato != Formato::Prometheus)))
+            return formato;
+    throw Mal(QStringLiteral("--format espera %1: %2")
+                  .arg(estado ? QStringLiteral("text, tsv, json, nagios o prometheus")
+                              : QStringLiteral("text, tsv o json"),
+                       nombre));
+}
+
 void LeeArchivo(const QString& ruta, Opciones& o) {
     if (!QFileInfo::exists(ruta))
         return;
@@ -209,50 +149,6 @@ void LeeArchivo(const QString& ruta, Opciones& o) {
 
 } // namespace
 
-QString Version() {
-    return QStringLiteral("kd562 " KD562_VERSION);
-}
-
-QString Uso(const QString& comando) {
-    if (const DefinicionComando* c = BuscaComando(comando))
-        return QStringLiteral("Uso: kd562 [OPCIONES] %1\n%2\n"
-                              "Las opciones generales están en \"kd562 --help\".\n")
-            .arg(c->sinopsis, c->detalle);
-    QString comandos;
-    for (const DefinicionComando& c : Comandos()) {
-        QString linea = QStringLiteral("  ") + c.sinopsis;
-        linea += linea.size() < 28 ? QString(28 - linea.size(), QLatin1Char(' '))
-                                   : QStringLiteral("\n") + QString(28, QLatin1Char(' '));
-        comandos += linea + c.resumen + QLatin1Char('\n');
-    }
-    return QStringLiteral(
-               "Uso: kd562 [OPCIONES] COMANDO [OPCIONES DEL COMANDO]\n"
-               "Sincronización de productos TAE y servicios.\n"
-               "\n"
-               "Comandos:\n"
-               "%1"
-               "\n"
-               "Opciones (antes o después del comando):\n"
-               "  --db URL                  sqlite:RUTA o postgresql://USUARIO@SERVIDOR"
-               "[:PUERTO]/BASE\n"
-               "  --operator CLAVE          operador de los registros (por omisión, el "
-               "usuario)\n"
-               "  --modules CARPETA         carpeta de los módulos de pantalla\n"
-               "  -h, --help                muestra esta ayuda\n"
-               "  -v, --version             muestra la versión\n"
-               "\n"
-               "La base y el operador se leen de /etc/kd562.conf, luego de\n"
-               "~/.config/kd562/kd562.conf (claves db, operator, locale e historial_dias) y\n"
-               "al final de --db y --operator; cada uno manda sobre el anterior. Sin ninguno, la "
-               "base es\n"
-               "sqlite:corvanta.db en la carpeta actual. La contraseña de PostgreSQL se toma\n"
-               "de PGPASSWORD o de ~/.pgpass.\n"
-               "\n"
-               "Estado de salida: 0 hecho; 1 la pantalla rechazó o falló; 2 argumentos,\n"
-               "módulo o base de datos no válidos.\n")
-        .arg(comandos);
-}
-
 QStringList ArchivosConfiguracion() {
     const QString sistema =
         qEnvironmentVariable("KD562_CONF_SISTEMA", QStringLiteral("/etc/kd562.conf"));
@@ -265,10 +161,11 @@ QStringList ArchivosConfiguracion() {
 Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos) {
     QCommandLineParser analizador;
     analizador.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    const QStringList conValor = {QStringLiteral("db"),      QStringLiteral("operator"),
-                                  QStringLiteral("modules"), QStringLiteral("url"),
-                                  QStringLiteral("user"),    QStringLiteral("limit"),
-                                  QStringLiteral("max-age"), QStringLiteral("retries")};
+    const QStringList conValor = {
+        QStringLiteral("db"),      QStringLiteral("operator"), QStringLiteral("modules"),
+        QStringLiteral("url"),     QStringLiteral("user"),     QStringLiteral("limit"),
+        QStringLiteral("max-age"), QStringLiteral("retries"),  QStringLiteral("format"),
+        QStringLiteral("warning"), QStringLiteral("output")};
     for (const QString& nombre : conValor)
         analizador.addOption({nombre, QString(), QStringLiteral("VALOR")});
     analizador.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
@@ -320,13 +217,23 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
     for (const QString& nombre : propias)
         if (analizador.isSet(nombre) && !definicion.opciones.contains(nombre))
             throw Mal(QStringLiteral("La opción --%1 no vale con %2").arg(nombre, o.comando));
-    if (o.comando == QStringLiteral("account") && !analizador.isSet(QStringLiteral("user")))
+    o.probar = analizador.isSet(QStringLiteral("test"));
+    const bool cambiaCuenta = analizador.isSet(QStringLiteral("url")) ||
+                              analizador.isSet(QStringLiteral("password-stdin"));
+    if (o.probar && (cambiaCuenta || analizador.isSet(QStringLiteral("user"))))
+        throw Mal(QStringLiteral("--test prueba la cuenta guardada: no va con --url, --user ni "
+                                 "--password-stdin"));
+    if (o.comando == QStringLiteral("account") && cambiaCuenta &&
+        !analizador.isSet(QStringLiteral("user")))
         throw Mal(QStringLiteral("account necesita --user USUARIO"));
+    if (analizador.isSet(QStringLiteral("url")))
+        CompruebaUrl(analizador.value(QStringLiteral("url")));
 
     for (const QString& archivo : archivos)
         LeeArchivo(archivo, o);
     if (analizador.isSet(QStringLiteral("db")))
         o.db = analizador.value(QStringLiteral("db"));
+    o.db = ConEsquema(o.db);
     if (analizador.isSet(QStringLiteral("operator")))
         o.operador = analizador.value(QStringLiteral("operator"));
     o.modulos = analizador.value(QStringLiteral("modules"));
@@ -357,13 +264,21 @@ Opciones LeeOpciones(const QStringList& argumentos, const QStringList& archivos)
             throw Mal(QStringLiteral("--limit no vale con el número de una entrada"));
         o.entrada = Entero(posicionales.at(1), QStringLiteral("El número de entrada"));
     }
-    if (analizador.isSet(QStringLiteral("max-age"))) {
+    for (const auto& [nombre, horas] : {std::pair{QStringLiteral("max-age"), &o.edadMaxima},
+                                        std::pair{QStringLiteral("warning"), &o.edadAviso}}) {
+        if (!analizador.isSet(nombre))
+            continue;
         bool ok = false;
-        o.edadMaxima = analizador.value(QStringLiteral("max-age")).toDouble(&ok);
-        if (!ok || !(o.edadMaxima > 0))
-            throw Mal(QStringLiteral("--max-age espera un número de horas mayor que cero: %1")
-                          .arg(analizador.value(QStringLiteral("max-age"))));
+        *horas = analizador.value(nombre).toDouble(&ok);
+        if (!ok || !(*horas > 0))
+            throw Mal(QStringLiteral("--%1 espera un número de horas mayor que cero: %2")
+                          .arg(nombre, analizador.value(nombre)));
     }
+    if (analizador.isSet(QStringLiteral("format")))
+        o.formato = LeeFormato(analizador.value(QStringLiteral("format")), o.comando);
+    o.archivoSalida = analizador.value(QStringLiteral("output"));
+    o.silencio = analizador.isSet(QStringLiteral("quiet"));
+    o.conLista = analizador.isSet(QStringLiteral("list"));
     return o;
 }
 

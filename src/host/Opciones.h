@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/Impresora.h"
 #include "runtime/Error.h"
 
 #include <QString>
@@ -28,13 +29,19 @@ struct Opciones {
     std::optional<QString> url;
     std::optional<QString> usuario;
     bool passwordStdin = false;
-    int reintentos = 0;     // sync --retries
-    int limite = 20;        // history --limit
-    qint64 entrada = 0;     // history N; 0: the list of entries
-    bool forzar = false;    // undo --force
-    double edadMaxima = 0;  // status --max-age, in hours; 0: none
-    int diasHistorial = 90; // historial_dias= in the configuration files; 0 keeps all
-    QStringList avisos;     // what the configuration files said that was taken otherwise
+    int reintentos = 0;             // sync --retries
+    int limite = 20;                // history --limit
+    qint64 entrada = 0;             // history N; 0: the list of entries
+    bool forzar = false;            // undo --force
+    double edadMaxima = 0;          // status --max-age, in hours; 0: none
+    double edadAviso = 0;           // status --warning, in hours; 0: none
+    std::optional<Formato> formato; // --format; none: text on a terminal, tsv elsewhere
+    QString archivoSalida;          // status --output
+    bool silencio = false;          // --quiet: only warnings and errors
+    bool conLista = false;          // sync and undo --list
+    bool probar = false;            // account --test
+    int diasHistorial = 90;         // historial_dias= in the configuration files; 0 keeps all
+    QStringList avisos;             // what the configuration files said that was taken otherwise
 };
 
 // A command line that cannot be understood; the caller adds the pointer to --help.

@@ -3,6 +3,7 @@
 
 #include "controls/Etiqueta.h"
 #include "controls/ListView.h"
+#include "data/Historial.h"
 #include "data/Tablas.h"
 #include "forms/CargaModulo.h"
 #include "host/Salida.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <cstdio>
 #include <sys/stat.h>
 
@@ -85,6 +87,7 @@ void AbreBase(bool crear) {
 PantallaSuite* Paso::Pantalla() {
     if (!mAnfitrion) {
         mAnfitrion = std::make_unique<Anfitrion>();
+        mAnfitrion->setSilencio(opciones.silencio);
         mPantalla = CreaPantalla(opciones, mAnfitrion.get());
         mAnfitrion->Abre(mPantalla);
     }
@@ -119,42 +122,101 @@ QToolButton* Boton(QWidget* ventana, const QString& nombre) {
     return boton;
 }
 
-void ImprimeCeldas(QTextStream& salida, const QStringList& celdas) {
-    for (qsizetype i = 0; i < celdas.size(); ++i) {
-        if (i > 0)
-            salida << '\t';
-        salida << EscapaLinea(celdas.at(i));
-    }
-    salida << '\n';
+namespace {
+
+// A heading as a JSON member's name: "Descripción" is "descripcion".
+QString Clave(const QString& encabezado) {
+    QString clave;
+    for (const QChar c : encabezado.normalized(QString::NormalizationForm_D).toLower())
+        if (c.isLetterOrNumber() && c.unicode() < 128)
+            clave += c;
+        else if (c.isSpace())
+            clave += QLatin1Char('_');
+    return clave;
 }
 
-void ImprimeLista(PantallaSuite* pantalla, QTextStream& salida) {
+// "Servicios: 2 nuevos, 0 retirados, 0 cambiados, 0 sin cambio" as its counts.
+QVariantMap Cuentas(const QStringList& lineas) {
+    static const QRegularExpression cuenta(QStringLiteral("(\\d+) ([a-z ]+?)(?:,|$)"));
+    QVariantMap cuentas;
+    for (const QString& linea : lineas) {
+        const QString tabla = linea.section(QLatin1Char(':'), 0, 0);
+        if (tabla != QStringLiteral("Servicios") && tabla != QStringLiteral("Productos"))
+            continue;
+        QVariantMap una;
+        for (auto m = cuenta.globalMatch(linea.section(QLatin1Char(':'), 1)); m.hasNext();) {
+            const QRegularExpressionMatch n = m.next();
+            una.insert(n.captured(2).replace(QLatin1Char(' '), QLatin1Char('_')),
+                       n.captured(1).toLongLong());
+        }
+        cuentas.insert(tabla.toLower(), una);
+    }
+    return cuentas;
+}
+
+} // namespace
+
+bool HistorialUsable(Connection& cnn, const QStringList& permisos) {
+    if (!kd562::ExisteHistorial(cnn))
+        return false;
+    if (const QString falta = kd562::PermisoFaltante(cnn, permisos); !falta.isEmpty())
+        throw Error(QStringLiteral("No se puede usar el historial: %1; el dueño de las tablas le "
+                                   "da los permisos de Pos_Servicio_Producto con \"kd562 init\"")
+                        .arg(falta));
+    return true;
+}
+
+QDateTime Fecha(const kd562::EntradaHistorial& entrada) {
+    if (!entrada.instante.isEmpty())
+        return QDateTime::fromString(entrada.instante, Qt::ISODate).toLocalTime();
+    return QDateTime::fromString(entrada.fecha, Qt::ISODate);
+}
+
+void ImprimeLista(PantallaSuite* pantalla, Impresora& impresora) {
     QWidget* ventana = pantalla->Ventana();
     auto* lista = ventana->findChild<ListView*>(QStringLiteral("lvRegistros"));
     auto* total = ventana->findChild<Etiqueta*>(QStringLiteral("lbTotal"));
     if (!lista || !total)
         throw Error(QStringLiteral("La pantalla no tiene la lista de servicios"));
-    QStringList encabezados;
-    for (int c = 1; c <= lista->ColumnCount(); ++c)
-        encabezados.append(lista->ColumnHeader(c));
-    if (!encabezados.isEmpty())
-        ImprimeCeldas(salida, encabezados);
-    for (int i = 1; i <= lista->ListItemsCount(); ++i) {
-        QStringList celdas;
-        for (int c = 0; c < lista->ColumnCount(); ++c)
-            celdas.append(lista->SubItem(i, c));
-        ImprimeCeldas(salida, celdas);
+    QList<Columna> columnas;
+    for (int c = 1; c <= lista->ColumnCount(); ++c) {
+        const QString encabezado = lista->ColumnHeader(c);
+        columnas.append({encabezado, QString(), Clave(encabezado),
+                         encabezado == QStringLiteral("Monto") ? Columna::Numero : Columna::Texto});
     }
-    if (!total->Caption().isEmpty())
-        ImprimeCeldas(salida, {total->Caption()});
-    salida.flush();
+    impresora.Empieza(QStringLiteral("servicios"), columnas);
+    for (int i = 1; i <= lista->ListItemsCount(); ++i) {
+        Fila fila;
+        for (int c = 0; c < lista->ColumnCount(); ++c)
+            fila.append(lista->SubItem(i, c));
+        impresora.Agrega(fila);
+    }
+    impresora.TerminaFilas(total->Caption());
+    impresora.Dato(QStringLiteral("total"), lista->ListItemsCount());
 }
 
-void ImprimeResultado(Paso& paso) {
-    for (const QString& linea : paso.Contenedor().Resumen())
-        EscribeLinea(stderr, linea);
-    std::fflush(stderr);
-    ImprimeLista(paso.Pantalla(), paso.salida);
+void ImprimeResumen(Paso& paso, Impresora& impresora, int resultado) {
+    if (paso.opciones.silencio)
+        return;
+    const QStringList lineas = paso.Contenedor().Resumen();
+    if (paso.formato != Formato::Json) {
+        for (const QString& linea : lineas)
+            EscribeLinea(stderr, linea);
+        std::fflush(stderr);
+        return;
+    }
+    impresora.Dato(QStringLiteral("estado"), resultado);
+    impresora.Dato(QStringLiteral("resumen"), lineas);
+    impresora.Dato(QStringLiteral("cuentas"), Cuentas(lineas));
+}
+
+int ImprimeResultado(Paso& paso, int resultado) {
+    const std::unique_ptr<Impresora> impresora = CreaImpresora(paso.formato, paso.salida);
+    ImprimeResumen(paso, *impresora, resultado);
+    if (paso.opciones.conLista)
+        ImprimeLista(paso.Pantalla(), *impresora);
+    impresora->Termina();
+    return resultado;
 }
 
 } // namespace kd562host

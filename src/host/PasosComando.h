@@ -1,10 +1,13 @@
 #pragma once
 
+#include "data/Historial.h"
 #include "forms/PantallaSuite.h"
 #include "host/Anfitrion.h"
+#include "host/Impresora.h"
 #include "host/Opciones.h"
 #include "runtime/MensajesConsola.h"
 
+#include <QDateTime>
 #include <QTextStream>
 #include <QToolButton>
 #include <memory>
@@ -21,9 +24,11 @@ void AbreBase(bool crear);
 // for it, so that a command that stops before it shows nothing of the screen's.
 class Paso {
 public:
-    Paso(const Opciones& opciones, QTextStream& salida) : opciones(opciones), salida(salida) {}
+    Paso(const Opciones& opciones, QTextStream& salida, Formato formato)
+        : opciones(opciones), salida(salida), formato(formato) {}
     const Opciones& opciones;
     QTextStream& salida;
+    const Formato formato; // --format, or the default for where standard output goes
     // The module's screen, loaded in the host's container.
     corvanta::PantallaSuite* Pantalla();
     // The module's screen without loading it, only to ask it something.
@@ -43,12 +48,18 @@ corvanta::MensajesConsola& Consola();
 // The command failed after its action when the screen warned, failed, or was told No.
 int Resultado();
 QToolButton* Boton(QWidget* ventana, const QString& nombre);
-// One line of tab-separated cells on standard output, each through the one escape.
-void ImprimeCeldas(QTextStream& salida, const QStringList& celdas);
-// The list as tab-separated lines: the headings, a line per row, the total.
-void ImprimeLista(corvanta::PantallaSuite* pantalla, QTextStream& salida);
-// The summary on standard error, then the list on standard output.
-void ImprimeResultado(Paso& paso);
+// Whether the history is there; a role that may not use it as the command needs is told
+// so before anything starts (an exception), rather than shown an empty history.
+bool HistorialUsable(corvanta::Connection& cnn, const QStringList& permisos);
+// When an entry was written, in local time: from its instant when it has one.
+QDateTime Fecha(const kd562::EntradaHistorial& entrada);
+// The list: the headings, a row per service, the total.
+void ImprimeLista(corvanta::PantallaSuite* pantalla, Impresora& impresora);
+// What a download or an undo did: its summary lines on standard error or, in JSON, as
+// members of the document with their counts; nothing when quiet.
+void ImprimeResumen(Paso& paso, Impresora& impresora, int resultado);
+// After a download or an undo: the summary, then the list when asked for.
+int ImprimeResultado(Paso& paso, int resultado);
 
 int ComandoHistory(Paso& paso);
 int ComandoStatus(Paso& paso);

@@ -1,5 +1,6 @@
 #include "gateway/ClienteServicio.h"
 #include "host/Comandos.h"
+#include "host/EstadoDescargas.h"
 #include "host/Opciones.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
@@ -45,14 +46,17 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         argumentos.append(QString::fromLocal8Bit(argv[i]));
     kd562host::Opciones opciones;
+    // A monitor that runs status reads every fault of its own set-up as UNKNOWN.
+    const int malUso = argumentos.contains(QStringLiteral("status")) ? int(kd562host::Desconocida)
+                                                                     : kd562host::ErrorDeUso;
     try {
         opciones = kd562host::LeeOpciones(argumentos, kd562host::ArchivosConfiguracion());
     } catch (const kd562host::ErrorDeArgumentos& e) {
         kd562host::Aviso(QStringLiteral("%1 (consulte \"kd562 --help\")").arg(e.Descripcion()));
-        return kd562host::ErrorDeUso;
+        return malUso;
     } catch (const corvanta::Error& e) {
         kd562host::Aviso(corvanta::DescripcionDe(e));
-        return kd562host::ErrorDeUso;
+        return malUso;
     }
     for (const QString& aviso : opciones.avisos)
         kd562host::Aviso(aviso, kd562host::PrioridadAviso);
@@ -83,17 +87,20 @@ int main(int argc, char** argv) {
         opciones.operador = OperadorPorOmision();
 
     std::shared_ptr<corvanta::ServicioMensajes> mensajes;
-    if (opciones.comando == QStringLiteral("show"))
+    if (opciones.comando == QStringLiteral("show")) {
         mensajes = std::make_shared<corvanta::MensajesVentana>();
-    else
-        mensajes = std::make_shared<corvanta::MensajesConsola>(
+    } else {
+        auto consola = std::make_shared<corvanta::MensajesConsola>(
             stderr, opciones.si ? corvanta::RespuestaSi : corvanta::RespuestaNo,
             kd562host::EnDiario());
+        consola->setSilencio(opciones.silencio);
+        mensajes = consola;
+    }
     corvanta::Sesion::Configura(opciones.db, opciones.operador, mensajes);
 
     QTextStream salida(stdout);
     salida.setEncoding(QStringConverter::Utf8);
-    int codigo = kd562host::ErrorDeUso;
+    int codigo = malUso;
     // Nothing escapes: every failure ends in one line and an exit status.
     try {
         codigo = kd562host::EjecutaComando(opciones, salida);

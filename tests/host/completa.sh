@@ -18,7 +18,7 @@ espera "init list sync account history undo status show help" kd562 ""
 espera "sync status show" kd562 s
 espera "--allow-shrink" kd562 sync --dry-run --a
 espera "--retries" kd562 sync --r
-espera "--force" kd562 --db sqlite:x.db undo --f
+espera "--force --format" kd562 --db sqlite:x.db undo --f
 espera "history help" kd562 help h
 espera "--limit" kd562 history --l
 espera "--modules --max-age" kd562 status --m

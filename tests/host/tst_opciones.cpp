@@ -14,7 +14,8 @@ private slots:
         QTest::addColumn<QString>("usuario");
         QTest::addColumn<QStringList>("argumentos");
         // The refusal, or "db|operator|command|flags|url|user|modules|help topic", where
-        // the flags are d(emo) s(yes) r(dry-run) a(llow-shrink) p(assword-stdin).
+        // the flags are d(emo) s(yes) r(dry-run) a(llow-shrink) p(assword-stdin) q(uiet) l(ist)
+        // t(est).
         QTest::addColumn<QString>("esperado");
         const auto fila = [](const char* nombre, const QStringList& argumentos,
                              const QString& esperado, const QString& sistema = {},
@@ -29,7 +30,22 @@ private slots:
         fila("opcion corta desconocida", {"list", "-x"}, "Opción desconocida: -x");
         fila("password en linea", {"account", "--user", "u", "--password", "S1"},
              "La contraseña no se acepta en la línea de órdenes: use --password-stdin");
-        fila("account sin usuario", {"account"}, "account necesita --user USUARIO");
+        fila("account sin usuario", {"account", "--url", "http://a/ws"},
+             "account necesita --user USUARIO");
+        fila("url sin servidor", {"account", "--url", "pasarela.ejemplo", "--user", "u"},
+             "--url espera una dirección http:// o https:// con su servidor, como "
+             "https://pasarela.ejemplo/wsService: pasarela.ejemplo");
+        fila("url de otro protocolo", {"account", "--url", "ftp://a/ws", "--user", "u"},
+             "--url espera una dirección http:// o https:// con su servidor, como "
+             "https://pasarela.ejemplo/wsService: ftp://a/ws");
+        fila("prueba que cambia", {"account", "--test", "--user", "u"},
+             "--test prueba la cuenta guardada: no va con --url, --user ni --password-stdin");
+        fila("formato de status en list", {"list", "--format", "nagios"},
+             "--format espera text, tsv o json: nagios");
+        fila("formato desconocido", {"status", "--format", "xml"},
+             "--format espera text, tsv, json, nagios o prometheus: xml");
+        fila("aviso en cero", {"status", "--warning", "0"},
+             "--warning espera un número de horas mayor que cero: 0");
         fila("usuario vacio", {"account", "--user", ""}, "--user no puede estar vacío");
         fila("opcion de otro comando", {"list", "--yes"}, "La opción --yes no vale con list");
         fila("db sin valor", {"list", "--db"}, "Falta el valor de --db");
@@ -50,6 +66,10 @@ private slots:
         fila("revuelto", {"--dry-run", "--db", "sqlite:c.db", "sync", "--allow-shrink"},
              "sqlite:c.db||sync|ra||||");
         fila("init --demo", {"init", "--demo"}, db + "|init|d||||");
+        fila("ruta sin esquema", {"list", "--db", "/ruta/x.db"}, "sqlite:/ruta/x.db||list|||||");
+        fila("sync callado con lista", {"sync", "--quiet", "--list"}, db + "|sync|ql||||");
+        fila("account a solas", {"account"}, db + "|account|||||");
+        fila("account --test", {"account", "--test"}, db + "|account|t||||");
         fila("sin reintentos", {"sync", "--retries", "0"}, db + "|sync|||||");
         fila("cien reintentos", {"sync", "--retries", "100"}, db + "|sync|||||");
         fila("demasiados reintentos", {"sync", "--retries", "101"},
@@ -89,7 +109,8 @@ private slots:
             QString banderas;
             for (const auto& [puesta, letra] :
                  {std::pair{o.demo, 'd'}, std::pair{o.si, 's'}, std::pair{o.simulacion, 'r'},
-                  std::pair{o.permiteReduccion, 'a'}, std::pair{o.passwordStdin, 'p'}})
+                  std::pair{o.permiteReduccion, 'a'}, std::pair{o.passwordStdin, 'p'},
+                  std::pair{o.silencio, 'q'}, std::pair{o.conLista, 'l'}, std::pair{o.probar, 't'}})
                 if (puesta)
                     banderas += QLatin1Char(letra);
             visto = QStringList({o.db, o.operador, o.comando, banderas, o.url.value_or(""),
