@@ -82,6 +82,8 @@ private slots:
         c = kd.Corre({"history", "3"});
         QCOMPARE(c.estandar, "~\tTEL100\tTelevia\t01\tTAE\t100\t\t100Tele\tTEL100\tTelevia\t01\tTAE"
                              "\t100\tnueva nota\t100Tele\n");
+        c = kd.Corre({"history", "3", "--format", "text"});
+        QCOMPARE(c.estandar, "~ servicio TEL100 (100)\n    Psp_Observacion:  → nueva nota\n");
         c = kd.Corre({"history", "99"});
         QCOMPARE(c.errores + QString::number(c.salida), "No hay una entrada 99 en el historial\n1");
 
@@ -119,6 +121,132 @@ private slots:
         QVERIFY(c.estandar.endsWith("Total: 0\n")); // the first download is gone, its products stay
         QVERIFY(c.errores.endsWith("Productos que creó la descarga 1 y se quedan: 2\n"));
         QCOMPARE(kd.Corre({"status"}).salida, 0);
+    }
+
+    // status as a monitor runs it: the plugin line and its exit for each state, and the
+    // metrics file as a real parser reads it, written whole with mode 0644 whatever the umask.
+    void monitoreo_data() {
+        QTest::addColumn<QString>("noche"); // "buena", "a mano", "fallida", "ilegible"
+        QTest::addColumn<int>("salida");
+        QTest::addColumn<QString>("nagios"); // N: the age in seconds
+        QTest::addColumn<QString>("metricas");
+        const QString buena =
+            "base_legible gauge 1\ncatalogo_como_se_dejo gauge %1\nservicios gauge 2\n"
+            "ultima_descarga_productos gauge cambiados=0 nuevos=2 sin_cambio=0\n"
+            "ultima_descarga_servicios gauge cambiados=0 nuevos=2 retirados=0 sin_cambio=0\n"
+            "ultimo_exito_timestamp_seconds gauge reciente\n"
+            "ultimo_intento_exitoso gauge %2\nultimo_intento_timestamp_seconds gauge reciente\n";
+        QTest::newRow("buena") << "buena" << 0
+                               << "KD562 OK - Descarga 1, hace N min; 2 servicios | "
+                                  "edad=Ns;3600;7200;0; servicios=2;;;0; cambios=2;;;0;"
+                               << buena.arg(1).arg(1);
+        QTest::newRow("a mano")
+            << "a mano" << 1
+            << "KD562 WARNING - El catálogo cambió después de la entrada 1 | "
+               "edad=Ns;3600;7200;0; servicios=1;;;0; cambios=2;;;0;"
+            << QString(buena).replace("servicios gauge 2", "servicios gauge 1").arg(0).arg(1);
+        QTest::newRow("fallida")
+            << "fallida" << 2
+            << "KD562 CRITICAL - Después, FECHA (fallida): No se pudo conectar con el servidor del "
+               "servicio (127.0.0.1:1): la conexión fue rechazada o el servidor no está "
+               "disponible. | edad=Ns;3600;7200;0; servicios=2;;;0; cambios=2;;;0;"
+            << buena.arg(1).arg(0);
+        QTest::newRow("ilegible") << "ilegible" << 3 << "KD562 UNKNOWN - No existe la base"
+                                  << "base_legible gauge 0\n";
+    }
+    void monitoreo() {
+        QFETCH(QString, noche);
+        QFETCH(int, salida);
+        QFETCH(QString, nagios);
+        QFETCH(QString, metricas);
+        Kd562 kd;
+        QVERIFY(kd.Prepara());
+        // A good night prints nothing with --quiet.
+        const Corrida sync = kd.Corre({"sync", "--yes", "--quiet"});
+        QCOMPARE(sync.estandar + sync.errores + QString::number(sync.salida), "0");
+        if (noche == "a mano")
+            kd.Ejecuta("DELETE FROM Pos_Servicio_Producto WHERE Psp_Cve_Producto = 'LUZ'");
+        if (noche == "fallida") {
+            QCOMPARE(kd.Corre({"account", "--url", "http://127.0.0.1:1/ws", "--user", "t"}).salida,
+                     0);
+            QCOMPARE(kd.Corre({"sync", "--yes", "--quiet"}).salida, 75);
+        }
+        const QString db = noche == "ilegible" ? kd.Carpeta() + "/falta.db" : kd.Db();
+        const QStringList umbrales = {"--db", db, "--warning", "1", "--max-age", "2"};
+        Corrida c = kd.Corre(umbrales + QStringList{"status", "--format", "nagios"});
+        static const QRegularExpression edad("edad=\\d+s");
+        QVERIFY2(SinFechas(c.estandar).replace(edad, "edad=Ns").startsWith(nagios),
+                 qPrintable(c.estandar));
+        QCOMPARE(c.estandar.count('\n'), 1);
+        QCOMPARE(c.salida, salida);
+        const QString archivo = kd.Carpeta() + "/metricas/kd562.prom";
+        QVERIFY(QDir().mkpath(kd.Carpeta() + "/metricas"));
+        c = kd.CorreSolo({"-c", "umask 0077; exec \"$0\" \"$@\"", KD562_EXE, "--db", db, "status",
+                          "--format", "prometheus", "--output", archivo},
+                         {}, {}, "sh");
+        QCOMPARE(c.salida, salida);
+        QCOMPARE(QFileInfo(archivo).permissions() & 0x0777, QFile::Permissions(0x0644));
+        // Each family with its type, and each sample's labels and value.
+        const Corrida leidas = kd.CorreSolo(
+            {"-c",
+             "import sys, time\nfrom prometheus_client.parser import "
+             "text_string_to_metric_families as f\nfor m in sorted(f(open(sys.argv[1]).read()), "
+             "key=lambda m: m.name):\n  v = ' '.join(('%s=' % s.labels['cambio'] if s.labels else "
+             "'') + ('reciente' if m.name.endswith('timestamp_seconds') and abs(time.time() - "
+             "s.value) < 600 else '%g' % s.value) for s in sorted(m.samples, key=str))\n  "
+             "print(m.name[6:], "
+             "m.type, v)",
+             archivo},
+            {}, {}, "/usr/bin/python3");
+        QCOMPARE(leidas.errores, QString());
+        QCOMPARE(leidas.estandar, metricas);
+    }
+
+    // Every command's JSON is one document of version 1, numbers as numbers, dates with
+    // their offset; messages stay on standard error.
+    void json() {
+        Kd562 kd;
+        QVERIFY(kd.Prepara());
+        // The value at a path of members and indexes: "servicios/1/monto".
+        const auto En = [](const QJsonObject& o, const QString& ruta) {
+            QJsonValue v = o;
+            for (const QString& paso : ruta.split('/'))
+                v = paso.front().isDigit() ? v[paso.toInt()] : v[paso];
+            return v;
+        };
+        const auto documento = [&](const QStringList& argumentos) {
+            const Corrida c = kd.Corre(argumentos + QStringList{"--format", "json"});
+            QJsonParseError error;
+            const QJsonObject o = QJsonDocument::fromJson(c.estandar.toUtf8(), &error).object();
+            return error.error == QJsonParseError::NoError && o["formato"] == 1 && c.salida == 0
+                       ? o
+                       : QJsonObject{{"no se leyó", c.estandar + c.errores}};
+        };
+        static const QRegularExpression iso(
+            "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$");
+        QJsonObject o = documento({"sync", "--yes"});
+        QCOMPARE(En(o, "cuentas/servicios/nuevos"), QJsonValue(2));
+        QCOMPARE(En(o, "resumen").toArray().size(), 2);
+        o = documento({"sync", "--dry-run"});
+        QCOMPARE(En(o, "simulacion"), QJsonValue(true));
+        QCOMPARE(En(o, "servicios/1/monto"), QJsonValue(100));
+        QCOMPARE(En(o, "total"), QJsonValue(2));
+        o = documento({"list"});
+        QCOMPARE(En(o, "servicios/0/servicio"), QJsonValue("LUZ"));
+        o = documento({"history"});
+        QCOMPARE(En(o, "entradas/0/numero"), QJsonValue(1));
+        QCOMPARE(En(o, "entradas/0/servicios_nuevos"), QJsonValue(2));
+        QVERIFY(iso.match(En(o, "entradas/0/fecha").toString()).hasMatch());
+        o = documento({"history", "1"});
+        QCOMPARE(En(o, "cambios").toArray().size(), 4); // two services, two products
+        QCOMPARE(En(o, "cambios/0/despues/Psp_Monto"), QJsonValue(0));
+        QVERIFY(En(o, "cambios/0/antes").isUndefined());
+        o = documento({"status"});
+        QCOMPARE(En(o, "estado"), QJsonValue("OK"));
+        QCOMPARE(En(o, "servicios"), QJsonValue(2));
+        QVERIFY(iso.match(En(o, "fecha").toString()).hasMatch());
+        o = documento({"undo", "--yes"});
+        QCOMPARE(En(o, "cuentas/servicios/retirados"), QJsonValue(2));
     }
 
     // Each download drops the entries older than historial_dias (90 unless set; 0 keeps all;
