@@ -3,6 +3,7 @@
 
 #include "data/Historial.h"
 #include "data/Tablas.h"
+#include "host/Confirmacion.h"
 #include "host/DatosDemo.h"
 #include "host/EstadoDescargas.h"
 #include "host/Salida.h"
@@ -93,7 +94,9 @@ int ComandoSync(Paso& paso) {
             PantallaSuite* pantalla = paso.Pantalla();
             // Unattended, a reply that would retire most of the catalogue stops before writing.
             pantalla->setProperty("Simulacion", opciones.simulacion);
-            pantalla->setProperty("LimitaRetiros", !opciones.permiteReduccion);
+            // A person at a terminal is asked instead, as the window asks.
+            pantalla->setProperty("LimitaRetiros",
+                                  !opciones.permiteReduccion && !Interactiva(opciones));
             Boton(pantalla->Ventana(), QStringLiteral("b1"))->click();
             resultado = Resultado();
             transitoria = pantalla->property("FallaTransitoria").toBool();
@@ -124,6 +127,14 @@ int ComandoSync(Paso& paso) {
     // What the retries would have retried, still failing after them, may pass by itself.
     if (resultado != Hecho && transitoria)
         resultado = Transitoria;
+    if (resultado == Rechazado && !opciones.simulacion) {
+        if (Consola().UltimoTexto().startsWith(QStringLiteral("La descarga retiraría")))
+            Aviso(QStringLiteral("si la pasarela de verdad retiró esos servicios, --allow-shrink "
+                                 "deja pasar la descarga"),
+                  PrioridadAviso);
+        else
+            AvisaSinSi(opciones, QStringLiteral("No se guardó nada"));
+    }
     PantallaSuite* pantalla = paso.Pantalla();
     const std::unique_ptr<Impresora> impresora = CreaImpresora(paso.formato, paso.salida);
     ImprimeResumen(paso, *impresora, resultado);
@@ -230,7 +241,7 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
         paso.Cierra();
         return resultado;
     } catch (const std::exception& e) {
-        Aviso(DescripcionDe(e));
+        Aviso(ConCamino(DescripcionDe(e)));
         if (comando == ComandoStatus)
             return Desconocida;
         // A database server that is down, or busy with another terminal, may be back soon.

@@ -52,7 +52,13 @@ int ComandoUndo(Paso& paso) {
     Consola().Reinicia();
     QMetaObject::invokeMethod(pantalla, "DeshazDescarga", Qt::DirectConnection,
                               Q_ARG(bool, paso.opciones.forzar));
-    return ImprimeResultado(paso, Resultado());
+    const int resultado = Resultado();
+    if (resultado != Hecho && Consola().UltimoTexto().contains(QStringLiteral("cambiaron "
+                                                                              "después")))
+        Aviso(QStringLiteral("--force la deshace de todos modos"), PrioridadAviso);
+    else if (resultado != Hecho)
+        AvisaSinSi(paso.opciones, QStringLiteral("No se deshizo nada"));
+    return ImprimeResultado(paso, resultado);
 }
 
 int ComandoHistory(Paso& paso) {

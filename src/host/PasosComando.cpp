@@ -6,6 +6,7 @@
 #include "data/Historial.h"
 #include "data/Tablas.h"
 #include "forms/CargaModulo.h"
+#include "host/Confirmacion.h"
 #include "host/Salida.h"
 #include "runtime/Error.h"
 #include "runtime/EscapaLinea.h"
@@ -170,6 +171,18 @@ QDateTime Fecha(const kd562::EntradaHistorial& entrada) {
     if (!entrada.instante.isEmpty())
         return QDateTime::fromString(entrada.instante, Qt::ISODate).toLocalTime();
     return QDateTime::fromString(entrada.fecha, Qt::ISODate);
+}
+
+QString ConCamino(const QString& descripcion) {
+    if (descripcion.startsWith(QStringLiteral("No existe la base de datos")))
+        return descripcion + QStringLiteral("; créela con \"kd562 init\", o indique otra con --db "
+                                            "RUTA o con db= en /etc/kd562.conf");
+    return descripcion;
+}
+
+void AvisaSinSi(const Opciones& opciones, const QString& hecho) {
+    if (!opciones.si && Consola().RespuestasNo() > 0 && !Interactiva(opciones))
+        Aviso(hecho + QStringLiteral("; --yes responde que sí a la pregunta"), PrioridadAviso);
 }
 
 void ImprimeLista(PantallaSuite* pantalla, Impresora& impresora) {

@@ -53,6 +53,11 @@ QToolButton* Boton(QWidget* ventana, const QString& nombre);
 bool HistorialUsable(corvanta::Connection& cnn, const QStringList& permisos);
 // When an entry was written, in local time: from its instant when it has one.
 QDateTime Fecha(const kd562::EntradaHistorial& entrada);
+// A refusal with what to do about it, where the command line knows more than the screen.
+QString ConCamino(const QString& descripcion);
+// After a question answered No for want of --yes: `hecho` ("No se guardó nada") and how to
+// answer Yes; nothing when a person answered.
+void AvisaSinSi(const Opciones& opciones, const QString& hecho);
 // The list: the headings, a row per service, the total.
 void ImprimeLista(corvanta::PantallaSuite* pantalla, Impresora& impresora);
 // What a download or an undo did: its summary lines on standard error or, in JSON, as

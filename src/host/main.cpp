@@ -1,5 +1,6 @@
 #include "gateway/ClienteServicio.h"
 #include "host/Comandos.h"
+#include "host/Confirmacion.h"
 #include "host/EstadoDescargas.h"
 #include "host/Opciones.h"
 #include "host/Salida.h"
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
             stderr, opciones.si ? corvanta::RespuestaSi : corvanta::RespuestaNo,
             kd562host::EnDiario());
         consola->setSilencio(opciones.silencio);
+        if (kd562host::Interactiva(opciones))
+            consola->setRespondedor(kd562host::PreguntaEnTerminal);
         mensajes = consola;
     }
     corvanta::Sesion::Configura(opciones.db, opciones.operador, mensajes);

@@ -90,12 +90,13 @@ private slots:
         // Undo asks; told No it changes nothing; with --yes it takes the download back.
         const QString lista = kd.Corre({"list"}).estandar;
         c = kd.Corre({"undo"});
+        const QString pregunta = "[PREGUNTA] Deshacer descarga?: Se deshará la descarga 3 del "
+                                 "FECHA (CAJA9, " +
+                                 yo + ")\\nDesea continuar? (KD562)\n";
         QCOMPARE(SinFechas(c.errores),
-                 "[PREGUNTA] Deshacer descarga?: Se deshará la descarga 3 del FECHA (CAJA9, " + yo +
-                     ")\\nDesea continuar? (KD562)\n");
+                 pregunta + "kd562: No se deshizo nada; --yes responde que sí a la pregunta\n");
         QCOMPARE(c.salida, 1);
         QCOMPARE(kd.Corre({"list"}).estandar, lista);
-        const QString pregunta = SinFechas(c.errores);
         c = kd.Corre({"undo", "--yes", "--list"});
         QCOMPARE(SinFechas(c.errores),
                  pregunta + "Servicios: 0 nuevos, 0 retirados, 1 cambiados, 1 sin cambio\n"
@@ -114,7 +115,8 @@ private slots:
         c = kd.Corre({"undo", "--yes"});
         QCOMPARE(c.errores.section('\n', 1), "[AVISO] DeshazDescarga(): El catálogo o sus "
                                              "productos cambiaron después de la descarga 1; no "
-                                             "se deshizo nada (KD562)\n");
+                                             "se deshizo nada (KD562)\nkd562: --force la deshace "
+                                             "de todos modos\n");
         QCOMPARE(c.salida, 1);
         c = kd.Corre({"undo", "--yes", "--force", "--list"});
         QCOMPARE(c.salida, 0);
@@ -484,6 +486,52 @@ private slots:
                                   "KServicios: 2 nuevos"),
             qPrintable(c.estandar));
         QVERIFY(c.estandar.endsWith("\r\x1b[KProductos: 2 nuevos, 0 cambiados, 0 sin cambio\r\n"));
+    }
+
+    // On a terminal without --yes, a person answers [s/N] once the download is planned and
+    // its summary shown, or once the undo named its download; No saves nothing.
+    void confirmaEnTerminal_data() {
+        QTest::addColumn<QString>("comando");
+        QTest::addColumn<QByteArray>("respuesta");
+        QTest::addColumn<int>("salida");
+        QTest::addColumn<QString>("resultado"); // of the latest entry
+        QTest::newRow("sync, sí") << "sync" << QByteArray("s\n") << 0 << "guardada";
+        QTest::newRow("sync, Enter") << "sync" << QByteArray("\n") << 1 << "descartada";
+        QTest::newRow("undo, sí") << "undo" << QByteArray("s\n") << 0 << "deshacer";
+    }
+    void confirmaEnTerminal() {
+        QFETCH(QString, comando);
+        QFETCH(QByteArray, respuesta);
+        QFETCH(int, salida);
+        QFETCH(QString, resultado);
+        if (QProcess::execute("sh", {"-c", "command -v script >/dev/null"}) != 0)
+            QSKIP("Sin script(1) no hay terminal que simular");
+        simulador::Configuracion nota;
+        nota.catalogo = linea::Catalogo();
+        nota.catalogo.removeAt(1);
+        simulador::SimuladorPasarela otra(nota);
+        Kd562 kd;
+        QVERIFY(otra.Inicia() != 0 && kd.Prepara());
+        QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 0);
+        QCOMPARE(kd.Corre({"account", "--url", otra.URL(), "--user", "t"}).salida, 0);
+        const Corrida c = kd.CorreSolo({"-qec",
+                                        QStringLiteral("'%1' --db '%2' %3; echo \"salida $?\"")
+                                            .arg(KD562_EXE, kd.Db(), comando),
+                                        "/dev/null"},
+                                       respuesta, {}, "script");
+        const QString pregunta = comando == "sync"
+                                     ? "[PREGUNTA] Guardar la descarga?: Servicios: 0 nuevos, 1 "
+                                       "retirados, 0 cambiados, 1 sin cambio\r\n    Productos: 0 "
+                                       "nuevos, 0 cambiados, 1 sin cambio\r\n    \r\n    Desea "
+                                       "guardar estos cambios? (KD562) [s/N] "
+                                     : "\r\n    Desea continuar? (KD562) [s/N] ";
+        QVERIFY2(c.estandar.contains(pregunta) &&
+                     c.estandar.endsWith(QString("salida %1\r\n").arg(salida)) &&
+                     !c.estandar.contains("Generar nueva configuración"),
+                 qPrintable(c.estandar));
+        QCOMPARE(kd.Volcado("SELECT Psd_Resultado FROM Pos_Servicio_Descarga ORDER BY Psd_Numero "
+                            "DESC LIMIT 1"),
+                 resultado);
     }
 
     // Another terminal keeps the database longer than a statement waits: tried again.

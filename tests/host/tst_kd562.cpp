@@ -20,6 +20,10 @@ using linea::Corrida;
 using linea::Escribe;
 using linea::Kd562;
 
+// What a missing database's refusal says to do.
+const QString kInit = "; créela con \"kd562 init\", o indique otra con --db RUTA o con db= en "
+                      "/etc/kd562.conf\n";
+
 class TstKd562 : public QObject {
     Q_OBJECT
 
@@ -54,9 +58,10 @@ private slots:
              {QStringList{"list"}, QStringList{"sync", "--yes"}, QStringList{"show"},
               QStringList{"account", "--url", "http://127.0.0.1:1/ws", "--user", "u"}})
             fila(qPrintable("sin base: " + comando.first()), {}, comando, 2,
-                 "kd562: No existe la base de datos tienda.db\n", {}, "sqlite:tienda.db");
+                 "kd562: No existe la base de datos tienda.db" + kInit, {}, "sqlite:tienda.db");
+        // A path without a scheme is a SQLite file's.
         fila("carpeta inexistente", {}, {"list"}, 2,
-             "kd562: No existe la base de datos falta/tienda.db\n", {}, "sqlite:falta/tienda.db");
+             "kd562: No existe la base de datos falta/tienda.db" + kInit, {}, "falta/tienda.db");
         // The file is there only through the link's "..": the path's own is not made either.
         fila("a traves de un enlace", {}, {"list"}, 2,
              "kd562: No se pudo abrir la base de datos enlace/../tienda.db: unable to open "
@@ -119,7 +124,7 @@ private slots:
         QCOMPARE(kd.CorreSolo({"init"}).salida, 0);
         Escribe(kd.ConfUsuario(), QString("db=sqlite:%1\n").arg(usuario));
         QCOMPARE(kd.CorreSolo({"list"}).errores,
-                 QString("kd562: No existe la base de datos %1\n").arg(usuario));
+                 QString("kd562: No existe la base de datos %1").arg(usuario) + kInit);
         QCOMPARE(kd.CorreSolo({"list", "--db", "sqlite:" + sistema}).salida, 0);
     }
 
@@ -327,6 +332,8 @@ private slots:
         c = kd.Corre({"sync"});
         QCOMPARE(c.salida, 1);
         QVERIFY(c.errores.startsWith("[PREGUNTA]"));
+        QVERIFY(c.errores.endsWith("\nkd562: No se guardó nada; --yes responde que sí a la "
+                                   "pregunta\n"));
         // In the journal a good night warns of nothing: the question --yes answers is news.
         c = kd.Corre({"sync", "--yes"}, {}, {}, {"JOURNAL_STREAM=diario"});
         QCOMPARE(c.salida, 0);
@@ -373,6 +380,8 @@ private slots:
         c = kd.Corre({"sync", "--yes"});
         QCOMPARE(c.salida, 1);
         QCOMPARE(c.errores.count(linea), 1);
+        QVERIFY(c.errores.endsWith("kd562: si la pasarela de verdad retiró esos servicios, "
+                                   "--allow-shrink deja pasar la descarga\n"));
         QVERIFY(!c.errores.contains("Servicios:"));
         QCOMPARE(c.estandar, QString()); // the list is "kd562 list"'s
         QCOMPARE(kd.Volcado(tablas), antes);

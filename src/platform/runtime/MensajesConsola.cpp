@@ -67,6 +67,16 @@ QString MensajesConsola::Linea(const Mensaje& mensaje, bool enRenglones) {
 }
 
 int MensajesConsola::Muestra(const Mensaje& mensaje) {
+    mUltimo = mensaje.texto;
+    if (PideSiNo(mensaje.estilo) && mRespondedor) {
+        mSalida.flush();
+        const int respuesta = mRespondedor(mensaje);
+        mEstilos.append(mensaje.estilo);
+        if (Gravedad(mensaje.estilo) > Gravedad(mPeor))
+            mPeor = mensaje.estilo;
+        mNo += respuesta == RespuestaNo;
+        return respuesta;
+    }
     // A question answered Yes for the user goes on as planned: only a No is worth a warning.
     const bool negada = PideSiNo(mensaje.estilo) && mRespuesta == RespuestaNo;
     const bool grave = mensaje.estilo == Critico || mensaje.estilo == Exclamacion || negada;

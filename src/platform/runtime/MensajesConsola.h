@@ -3,6 +3,7 @@
 #include "runtime/ServicioMensajes.h"
 
 #include <QTextStream>
+#include <functional>
 
 namespace corvanta {
 
@@ -20,6 +21,13 @@ public:
     int Cuenta(int estilo) const;
     // Questions answered No so far.
     int RespuestasNo() const { return mNo; }
+    // Who answers questions instead of the fixed answer (a person at a terminal); it writes
+    // whatever it shows itself.
+    void setRespondedor(std::function<int(const Mensaje&)> respondedor) {
+        mRespondedor = std::move(respondedor);
+    }
+    // The text of the last message, so a command can add what to do about it.
+    QString UltimoTexto() const { return mUltimo; }
     // Silent: only critical messages, warnings and questions answered No are written.
     void setSilencio(bool silencio) { mSilencio = silencio; }
     // Forgets what was shown, so a command can judge only what its action caused.
@@ -35,6 +43,8 @@ private:
     // On a terminal a progress line may stand where the next line goes: it is erased first.
     bool mTerminal;
     bool mSilencio = false;
+    std::function<int(const Mensaje&)> mRespondedor;
+    QString mUltimo;
     int mPeor = 0;
     QList<int> mEstilos;
     int mNo = 0;
