@@ -213,6 +213,12 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
         return resultado;
     } catch (const std::exception& e) {
         Aviso(DescripcionDe(e));
+        // Started from the desktop, no one reads standard error: the window's user is told.
+        const QString plataforma = QGuiApplication::platformName();
+        if (comando == ComandoShow && plataforma != QLatin1String("offscreen") &&
+            plataforma != QLatin1String("minimal"))
+            Sesion::Mensajes().Muestra({DescripcionDe(e), Critico, QStringLiteral("Corvanta"),
+                                        nullptr, QStringLiteral("KD562"), QString()});
         return ErrorDeUso;
     }
 }

@@ -171,7 +171,9 @@ void Forma::AlActivar() {
 
 bool Forma::AlSoltarTecla(QObject* receptor, QKeyEvent* evento) {
     auto* widget = qobject_cast<QWidget*>(receptor);
-    if (!mKeyPreview || !mVentana || !widget || widget->window() != mVentana.data())
+    // The form's window may sit inside a host's: its keys are those of its own widgets.
+    if (!mKeyPreview || !mVentana || !widget ||
+        (widget != mVentana.data() && !mVentana->isAncestorOf(widget)))
         return false;
     if (evento->isAutoRepeat())
         return false;
@@ -190,7 +192,7 @@ bool Forma::eventFilter(QObject* objeto, QEvent* evento) {
     auto* tecla = static_cast<QKeyEvent*>(evento);
     auto* widget = static_cast<QWidget*>(objeto);
     if (tecla == mUltimaTecla && tecla->timestamp() == mUltimaMarca && mUltimoReceptor &&
-        widget->isAncestorOf(mUltimoReceptor))
+        widget != mUltimoReceptor && widget->isAncestorOf(mUltimoReceptor))
         return false;
     mUltimaTecla = tecla;
     mUltimaMarca = tecla->timestamp();
