@@ -29,9 +29,11 @@ protected:
             mForma->AlActivar();
     }
     void closeEvent(QCloseEvent* evento) override {
-        // Closing from the window system unloads the form, as the suite does.
+        // Closing from the window system unloads the form, as the suite does; not while
+        // another window waits on the user, since a procedure of the form is running then.
         evento->ignore();
-        if (mForma)
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (mForma && (!modal || modal == this))
             mForma->Unload();
     }
 
