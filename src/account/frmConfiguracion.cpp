@@ -1,12 +1,15 @@
 #include "account/frmConfiguracion.h"
 
+#include "account/ConsultaPasarela.h"
 #include "component/EsquemaColores.h"
 #include "component/Publico.h"
 #include "controls/Teclas.h"
 #include "controls/Twips.h"
 #include "forms/Manejador.h"
+#include "runtime/Valores.h"
 
 #include <QApplication>
+#include <QToolButton>
 
 using namespace corvanta;
 
@@ -75,6 +78,7 @@ void frmConfiguracion::CreaControles(QWidget* ventana) {
     Controles->setCaption(QStringLiteral("Configuración"));
     Controles->setB1Caption(QStringLiteral("Aceptar"));
     Controles->setB2Caption(QStringLiteral("Cancelar"));
+    Controles->setB3Caption(QStringLiteral("Probar conexión"));
     Controles->setShowExitButton(QStringLiteral("NO"));
     Controles->setShowWindowsList(QStringLiteral("NO"));
     Controles->setShowMenuPopup(QStringLiteral("NO"));
@@ -89,6 +93,10 @@ void frmConfiguracion::CreaControles(QWidget* ventana) {
             [this] { Manejador([&] { Controles_B1Click(); }); });
     connect(Controles, &corvanta::Controles::B2Click, this,
             [this] { Manejador([&] { Controles_B2Click(); }); });
+    connect(Controles, &corvanta::Controles::B3Click, this,
+            [this] { Manejador([&] { Controles_B3Click(); }); });
+    // F4 saves, and nothing else from the keyboard does.
+    Controles->Boton(1)->setShortcut(QKeySequence());
 
     Etiqueta8 = NuevaEtiqueta(ventana, QStringLiteral("Etiqueta8"), 2520, 1200, 3375,
                               QStringLiteral("Credenciales"), 2, QStringLiteral("Url's"));
@@ -143,6 +151,14 @@ void frmConfiguracion::Mostrar() {
 
 void frmConfiguracion::Controles_B2Click() {
     Hide();
+}
+
+// "Probar conexión": the account as typed, tried against the gateway without saving it.
+void frmConfiguracion::Controles_B3Click() {
+    const ResultadoPrueba prueba = PruebaPasarela(
+        Recorta(txtUrlWs->Text()), Recorta(txtUsuario->Text()), txtPassword->Text(), hWnd());
+    gConexion->Mensaje(prueba.texto, prueba.respondio ? Informacion : Exclamacion,
+                       QStringLiteral("Probar conexión"), hWnd(), Modulo);
 }
 
 } // namespace kd562

@@ -50,6 +50,7 @@ private:
 
     void Controles_B1Click();
     void Controles_B2Click();
+    void Controles_B3Click();
     void CargaConfiguracion();
     double Cuenta(const QString& sUsuario);
 };

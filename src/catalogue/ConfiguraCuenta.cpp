@@ -1,7 +1,9 @@
+#include "account/ConsultaPasarela.h"
 #include "account/frmConfiguracion.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
 #include "runtime/Error.h"
+#include "runtime/ErroresMotor.h"
 
 using namespace corvanta;
 
@@ -22,6 +24,23 @@ void frmKD562::Controles_B3Click() {
         gConexion->Mensaje(QStringLiteral("Controles_B3Click()\r\n") + DescripcionDe(e), Critico,
                            QStringLiteral("Corvanta"), hWnd(), Modulo);
     }
+}
+
+bool frmKD562::PruebaCuenta() {
+    const QString sTitulo = QStringLiteral("Probar conexión");
+    bFallaTransitoria = false;
+    sFallaInicio.reset();
+    if (!IniciaServicios()) {
+        bFallaTransitoria = sFallaInicio && EsTransitoria(*sFallaInicio);
+        gConexion->Mensaje(sFallaInicio.value_or(sMensaje), Critico, sTitulo, hWnd(), Modulo);
+        return false;
+    }
+    const ResultadoPrueba tPrueba = PruebaPasarela(
+        *oCliente, *oParametros, sOrigen == QStringLiteral("ventana") ? hWnd() : nullptr);
+    bFallaTransitoria = tPrueba.transitoria;
+    gConexion->Mensaje(tPrueba.texto, tPrueba.respondio ? Informacion : Critico, sTitulo, hWnd(),
+                       Modulo);
+    return tPrueba.respondio;
 }
 
 } // namespace kd562

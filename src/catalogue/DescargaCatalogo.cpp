@@ -1,3 +1,4 @@
+#include "account/ConsultaPasarela.h"
 #include "catalogue/DescargaPlaneada.h"
 #include "catalogue/Huellas.h"
 #include "catalogue/ResumenDescarga.h"
@@ -39,6 +40,7 @@ void frmKD562::Controles_B1Click() {
     auto Termina = [&](const QString& sResultado, const QString& sTexto, int iEstilo,
                        const QString& sTituloMensaje, const QString& sModulo,
                        const QString& sIdError = QString()) {
+        oAvance.reset();
         RegistraIntento(sResultado, sTexto);
         gConexion->Mensaje(sTexto, iEstilo, sTituloMensaje, hWnd(), sModulo, sIdError);
         if (bListaVaciada)
@@ -86,9 +88,23 @@ void frmKD562::Controles_B1Click() {
                 gConexion->Mensaje(sMensaje, Critico, sTitulo, hWnd(), Modulo);
             return;
         }
+        // The window stays alive while the gateway answers, and the user may give up.
         Respuesta oRespuesta;
-        oCliente->setAvance([this](qint64 bytes) { InformaAvance(AvanceRecibidos, bytes); });
-        if (!oCliente->ConsultaProductos(*oParametros, oRespuesta)) {
+        AbreAvance(true);
+        const bool bRespondio =
+            ConsultaMientrasEspera(*oCliente, *oParametros, oRespuesta, oAvance.get(),
+                                   [this](qint64 bytes) { InformaAvance(AvanceRecibidos, bytes); });
+        if (oAvance && oAvance->Cancelacion()) {
+            oAvance.reset();
+            RegistraIntento(
+                Resultado::Cancelada,
+                QStringLiteral("Se canceló la consulta a la pasarela; no se guardó nada"));
+            if (bListaVaciada)
+                RecargaLista();
+            InformaHistorial();
+            return;
+        }
+        if (!bRespondio) {
             bFallaTransitoria = oCliente->FallaTransitoria();
             iReintentarEnS = oCliente->ReintentarEnS();
             Termina(Resultado::Fallida, oCliente->UltimoError(), Critico, sTitulo, Modulo);
@@ -114,6 +130,7 @@ void frmKD562::Controles_B1Click() {
                         Modulo);
             return;
         }
+        oAvance.reset();
         if (bSimulacion) {
             // The list as it would be, from the plan; nothing was written.
             if (tPlaneada.resumen.RetiraDemasiado())
@@ -137,8 +154,12 @@ void frmKD562::Controles_B1Click() {
             return;
         }
 
-        // Apply, in a transaction of its own: exactly what was shown, or nothing.
-        if (!AplicaDescarga(tPlaneada, bConHistorial)) {
+        // Apply, in a transaction of its own: exactly what was shown, or nothing. Once the
+        // writes begin they cannot be cancelled; they end in a commit or a rollback.
+        AbreAvance(false);
+        const bool bAplicada = AplicaDescarga(tPlaneada, bConHistorial);
+        oAvance.reset();
+        if (!bAplicada) {
             // Another terminal wrote meanwhile: worth another try, which plans anew.
             bFallaTransitoria = true;
             Termina(Resultado::Fallida,

@@ -41,12 +41,6 @@ void frmKD562::InformaHistorial() {
         QMetaObject::invokeMethod(padre, "MuestraHistorial", Qt::DirectConnection);
 }
 
-void frmKD562::InformaAvance(int fase, qint64 hecho, qint64 total) {
-    if (QObject* padre = Padre())
-        QMetaObject::invokeMethod(padre, "MuestraAvance", Qt::DirectConnection, Q_ARG(int, fase),
-                                  Q_ARG(qint64, hecho), Q_ARG(qint64, total));
-}
-
 bool frmKD562::PreparaHistorial() {
     if (!bHistorial)
         return false;

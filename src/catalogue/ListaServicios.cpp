@@ -15,12 +15,16 @@ void frmKD562::lvRegistros_ColumnClick(int columna) {
                                                                              : Qt::AscendingOrder);
 }
 
-void frmKD562::lvRegistros_KeyUp(int KeyCode, int Shift) {
-    if (KeyCode == TeclaF5) {
-        CargaDatos();
-        InformaHistorial();
+// F5 reloads from anywhere on the screen, once: the form sees it first and keeps it.
+void frmKD562::Form_KeyUp(int& KeyCode, int /*Shift*/) {
+    if (KeyCode != TeclaF5)
         return;
-    }
+    KeyCode = 0;
+    CargaDatos();
+    InformaHistorial();
+}
+
+void frmKD562::lvRegistros_KeyUp(int KeyCode, int Shift) {
     if (Shift == ShiftControl) {
         if (KeyCode == TeclaC)
             gFunciones->CopiaLista(*lvRegistros);

@@ -33,7 +33,9 @@ int ATwips(float valor) {
 
 } // namespace
 
-frmKD562::frmKD562() : PantallaSuite(QStringLiteral("frmKD562")) {}
+frmKD562::frmKD562() : PantallaSuite(QStringLiteral("frmKD562")) {
+    setKeyPreview(true);
+}
 
 frmKD562& frmKD562::Instancia() {
     static frmKD562* instancia = new frmKD562;

@@ -10,6 +10,7 @@
 #include "controls/ListView.h"
 #include "controls/TxtQIX.h"
 #include "data/Historial.h"
+#include "forms/DialogoAvance.h"
 #include "forms/PantallaSuite.h"
 #include "gateway/ClienteServicio.h"
 #include "gateway/ParametrosConsulta.h"
@@ -56,6 +57,10 @@ public:
     // The same from the history dialog: after a refusal for changes made since, it names what
     // changed among what the download touched and offers to undo it anyway.
     void DeshazDesdeHistorial();
+    // Queries the gateway with the stored account, as the account dialog's "Probar conexión"
+    // does with the one typed, and tells what it found; nothing is written. False on failure,
+    // FallaTransitoria telling whether it may pass by itself.
+    Q_INVOKABLE bool PruebaCuenta();
     // The digest of the catalogue as stored, as the history keeps it for each entry.
     Q_INVOKABLE QString HuellaCatalogoActual();
     // Gateway set-up and product mapping of the download; public so they can be driven
@@ -95,6 +100,7 @@ protected:
     void CreaControles(QWidget* ventana) override;
     void Form_Load() override;
     void Form_Resize() override;
+    void Form_KeyUp(int& KeyCode, int Shift) override;
 
 private:
     frmKD562();
@@ -119,6 +125,9 @@ private:
     // How far a long download is (a FaseAvance), for a host that shows it while the user
     // waits.
     void InformaAvance(int fase, qint64 hecho, qint64 total = 0);
+    // The progress window of a download run from the window, while one is shown.
+    std::unique_ptr<corvanta::DialogoAvance> oAvance;
+    void AbreAvance(bool bCancelable);
     // The history's tables, created when missing; false (told once) when they cannot be.
     bool PreparaHistorial();
     void RegistraDescarga(const QString& sFecha, const QString& sOperador,

@@ -110,10 +110,14 @@ QString FechaEnPantalla(const QString& iso) {
     const QDateTime fecha = QDateTime::fromString(iso, Qt::ISODate);
     if (!fecha.isValid())
         return iso;
-    QString formato = QLocale().dateFormat(QLocale::ShortFormat);
+    // Without a locale of its own (C, as under a service) the screen still speaks Spanish:
+    // the C locale's short format names the month in English.
+    const QLocale regional =
+        QLocale().language() == QLocale::C ? QLocale(QLocale::Spanish, QLocale::Mexico) : QLocale();
+    QString formato = regional.dateFormat(QLocale::ShortFormat);
     if (!formato.contains(QStringLiteral("yyyy")))
         formato.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    return QLocale().toString(fecha, formato + QStringLiteral(" HH:mm"));
+    return regional.toString(fecha, formato + QStringLiteral(" HH:mm"));
 }
 
 QStringList LineasDeCuentas(const std::array<int, 7>& n) {

@@ -25,6 +25,7 @@ inline const QString Rechazada = QStringLiteral("rechazada");     // stopped bef
 inline const QString Fallida = QStringLiteral("fallida");         // the gateway or database failed
 inline const QString Desconocida = QStringLiteral("desconocida"); // the commit's reply was lost
 inline const QString Descartada = QStringLiteral("descartada");   // the user chose not to save
+inline const QString Cancelada = QStringLiteral("cancelada");     // the user stopped the query
 } // namespace Resultado
 
 // The longest the history keeps entries: a hundred years, whatever the configuration asks.

@@ -8,6 +8,7 @@
 #include "runtime/Error.h"
 #include "runtime/Sesion.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QLabel>
@@ -93,6 +94,12 @@ void Anfitrion::MuestraHistorial() {
 }
 
 void Anfitrion::closeEvent(QCloseEvent* evento) {
+    // A window of the screen's own is waiting for the user (a download's progress, a
+    // question): the screen is inside a procedure and cannot go until it ends.
+    if (QApplication::activeModalWidget()) {
+        evento->ignore();
+        return;
+    }
     // The screen's window goes; the screen itself stays for the next opening.
     if (mPantalla && mPantalla->Cargada()) {
         takeCentralWidget();

@@ -1,3 +1,4 @@
+#include "forms/Traducciones.h"
 #include "gateway/ClienteServicio.h"
 #include "host/Comandos.h"
 #include "host/Confirmacion.h"
@@ -82,6 +83,7 @@ int main(int argc, char** argv) {
     corvanta::IniciaRed();
     QApplication aplicacion(argc, argv);
     aplicacion.setApplicationName(QStringLiteral("kd562"));
+    corvanta::TraduceTextosQt();
     if (opciones.modulos.isEmpty())
         opciones.modulos = qEnvironmentVariable("KD562_MODULE_DIR", CarpetaModulos());
     if (opciones.operador.isEmpty())

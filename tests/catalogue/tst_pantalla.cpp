@@ -1,9 +1,15 @@
 // The main screen as the operator handles it: sizes, sorting, keys, notes and the exit.
 #include "PantallaDePrueba.h"
+#include "account/frmConfiguracion.h"
 #include "controls/Twips.h"
+#include "forms/DialogoAvance.h"
+#include "forms/Traducciones.h"
 
 #include <QClipboard>
 #include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QToolButton>
 #include <QtTest>
 
@@ -33,6 +39,8 @@ class TstPantalla : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(TraduceTextosQt()); }
+
     // The list fills the form below the toolbar; a size too small for it is skipped quietly.
     void redimensiona() {
         prueba::PantallaDePrueba t;
@@ -117,6 +125,181 @@ private slots:
             QCOMPARE(lineas.at(10), "S10\tServicio\tTAE\t30\tP3\tProducto 3\tError: servicio "
                                     "suspendido");
         }
+    }
+
+    // F5 reloads once from any focus; Alt+1..3 press the toolbar's buttons, as their
+    // tooltips say. Keys go through the window system, as a user's do.
+    void teclasDeLaPantalla_data() {
+        QTest::addColumn<QString>("foco");
+        QTest::addColumn<int>("tecla");
+        QTest::addColumn<int>("modificadores");
+        QTest::addColumn<int>("boton"); // pressed; 0: the list loaded once more
+        const int alt = Qt::AltModifier;
+        QTest::newRow("F5 en la lista") << "lvRegistros" << int(Qt::Key_F5) << 0 << 0;
+        QTest::newRow("F5 en el usuario") << "txtUsuario" << int(Qt::Key_F5) << 0 << 0;
+        QTest::newRow("shift+F5") << "txtUsuario" << int(Qt::Key_F5) << int(Qt::ShiftModifier) << 0;
+        QTest::newRow("alt+1") << "lvRegistros" << int(Qt::Key_1) << alt << 1;
+        QTest::newRow("alt+2") << "txtUsuario" << int(Qt::Key_2) << alt << 2;
+        QTest::newRow("alt+3") << "lvRegistros" << int(Qt::Key_3) << alt << 3;
+    }
+    void teclasDeLaPantalla() {
+        QFETCH(QString, foco);
+        QFETCH(int, tecla);
+        QFETCH(int, modificadores);
+        QFETCH(int, boton);
+        prueba::PantallaDePrueba t(prueba::Catalogo(2));
+        Servicios(t);
+        QWidget* ventana = t.Pantalla().Ventana();
+        ventana->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(ventana));
+        ventana->findChild<QWidget*>(foco)->setFocus();
+        int pulsado = 0;
+        for (int b = 1; b <= 3; ++b) {
+            QToolButton* tb = t.Pantalla().Controles->Boton(b);
+            QCOMPARE(tb->toolTip(), tb->text() + QStringLiteral(" (Alt+%1)").arg(b));
+            connect(tb, &QToolButton::pressed, tb, [&pulsado, b] { pulsado = b; });
+        }
+        // What the buttons open is closed again at once.
+        QTimer cierra;
+        connect(&cierra, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                QTest::keyClick(modal->windowHandle(), Qt::Key_Escape);
+        });
+        cierra.start(50);
+        t.AgregaServicio("S99", "Nuevo", "TAE", 1, "", "P1");
+        const int cargas = t.Cargas();
+        QTest::keyClick(ventana->windowHandle(), Qt::Key(tecla),
+                        Qt::KeyboardModifiers(modificadores));
+        QTRY_COMPARE(pulsado, boton);
+        if (boton == 0) {
+            QCOMPARE(t.Cargas(), cargas + 1);
+            QVERIFY(t.Lista().contains("S99"));
+        }
+    }
+
+    // A download from a gateway that answers after 2 s: the window is repainted and its
+    // progress window told how far at least every 300 ms; that window is the only one that
+    // takes input, and its "Cancelar" gives up the query, writing nothing but the attempt.
+    void avance_data() {
+        QTest::addColumn<QString>("accion"); // what the user does 500 ms into the wait
+        QTest::newRow("espera") << "";
+        QTest::newRow("cancelar") << "cancelar";
+        QTest::newRow("cerrar, F5 y otra descarga") << "cerrar";
+    }
+    void avance() {
+        QFETCH(QString, accion);
+        simulador::Configuracion c = prueba::ConCatalogo(prueba::Catalogo(3));
+        c.demoraMs = 2000;
+        prueba::PantallaDePrueba t(c);
+        t.CatalogoViejo();
+        const QStringList antes = t.Filas();
+        t.Muestra();
+        QWidget* ventana = t.Pantalla().Ventana();
+        QVERIFY(QTest::qWaitForWindowExposed(ventana));
+        QElapsedTimer reloj;
+        QList<qint64> avisos; // when the progress window's time changed
+        QString visto;
+        bool hecho = false;
+        int cargas = -1;
+        QTimer sondeo;
+        connect(&sondeo, &QTimer::timeout, [&] {
+            auto* dialogo = qobject_cast<DialogoAvance*>(QApplication::activeModalWidget());
+            if (!dialogo)
+                return;
+            const QString tiempo = dialogo->findChild<QLabel*>("tiempo")->text();
+            if (tiempo != visto)
+                avisos.append(reloj.elapsed());
+            visto = tiempo;
+            if (hecho || accion.isEmpty() || reloj.elapsed() < 500)
+                return;
+            hecho = true;
+            cargas = t.Cargas();
+            if (accion == "cancelar") {
+                QTest::mouseClick(dialogo->findChild<QPushButton*>("cancelar"), Qt::LeftButton);
+                return;
+            }
+            ventana->close();
+            QTest::keyClick(ventana->windowHandle(), Qt::Key_F5);
+            QToolButton* b1 = t.Pantalla().Controles->Boton(1);
+            QTest::mouseClick(ventana->windowHandle(), Qt::LeftButton, {},
+                              b1->mapTo(ventana, b1->rect().center()));
+        });
+        sondeo.start(10);
+        reloj.start();
+        t.Descarga();
+        const qint64 total = reloj.elapsed();
+        sondeo.stop();
+        QCOMPARE(t.Simulador().Peticiones(), 1);
+        QVERIFY2(avisos.size() >= (accion == "cancelar" ? 2 : 6),
+                 qPrintable(QString::number(avisos.size())));
+        for (qsizetype i = 1; i < avisos.size(); ++i)
+            QVERIFY2(avisos[i] - avisos[i - 1] <= 300,
+                     qPrintable(QString::number(avisos[i] - avisos[i - 1])));
+        const QString ultimo = t.Valor("SELECT Psd_Resultado FROM Pos_Servicio_Descarga ORDER BY "
+                                       "Psd_Numero DESC LIMIT 1")
+                                   .toString();
+        if (accion == "cancelar") {
+            QVERIFY(total < 1900);
+            QVERIFY(t.Intacta(antes));
+            QCOMPARE(ultimo, kd562::Resultado::Cancelada);
+            QCOMPARE(t.Lista(), (QStringList{"V1", "V2"}));
+            return;
+        }
+        QVERIFY(total >= 2000);
+        QCOMPARE(ultimo, kd562::Resultado::Guardada);
+        QCOMPARE(t.Lista(), (QStringList{"S0", "S1", "S2"}));
+        QVERIFY(t.Pantalla().Cargada());
+        if (!accion.isEmpty())
+            QCOMPARE(t.Cargas(), cargas + 1); // the download's own load, not F5's
+    }
+
+    // "Probar conexión" queries the gateway with the account as typed and says what it found,
+    // saving nothing; the text boxes speak Spanish.
+    void probarConexion_data() {
+        QTest::addColumn<QString>("url"); // "*": the simulator's
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("dicho"); // "estilo|texto"
+        QTest::newRow("responde") << "*"
+                                  << "s3creta"
+                                  << "64|La pasarela respondió: 3 servicios";
+        QTest::newRow("sin esquema")
+            << "pasarela.ejemplo"
+            << "s3creta"
+            << "48|La URL del servicio no es válida: debe comenzar con http:// o https://.";
+        QTest::newRow("otra contraseña")
+            << "*"
+            << "otra"
+            << "48|La pasarela no aceptó la cuenta: Usuario o contraseña incorrectos";
+    }
+    void probarConexion() {
+        QFETCH(QString, url);
+        QFETCH(QString, password);
+        QFETCH(QString, dicho);
+        simulador::Configuracion c = prueba::ConCatalogo(prueba::Catalogo(3));
+        c.usuario = "tienda01";
+        c.password = "s3creta";
+        prueba::PantallaDePrueba t(c);
+        t.Muestra();
+        const QStringList antes = t.Filas();
+        QStringList menu;
+        kd562::frmConfiguracion& dialogo = kd562::frmConfiguracion::Instancia();
+        QTimer::singleShot(0, [&] {
+            dialogo.txtUrlWs->setText(url == "*" ? t.Simulador().URL() : url);
+            dialogo.txtPassword->setText(password);
+            QToolButton* prueba = dialogo.Controles->Boton(3);
+            QCOMPARE(prueba->text(), "Probar conexión");
+            QVERIFY(dialogo.Controles->Boton(1)->shortcut().isEmpty());
+            QTest::mouseClick(prueba, Qt::LeftButton);
+            std::unique_ptr<QMenu> contexto(dialogo.txtUsuario->createStandardContextMenu());
+            for (QAction* a : contexto->actions())
+                menu.append(a->text().remove('&').section('\t', 0, 0));
+            QTest::keyClick(dialogo.txtUsuario, Qt::Key_Escape);
+        });
+        t.Pantalla().Controles->Boton(3)->click();
+        QCOMPARE(QString::number(t.Mensajes().Ultimo().estilo) + "|" + t.Mensajes().Ultimo().texto,
+                 dicho);
+        QCOMPARE(t.Filas(), antes);
+        QVERIFY(menu.contains("Copiar") && menu.contains("Seleccionar todo"));
     }
 
     // The helper's third mode marks every row, whatever it had.

@@ -19,12 +19,15 @@ simulador::Configuracion ConCatalogo(const QJsonArray& catalogo);
 // "estilo|titulo|idError|modulo" of a message, to compare in one go.
 QString Firma(const corvanta::Mensaje& mensaje);
 
-// The screen's host: keeps the summary of the last download.
+// The screen's host: keeps the summary of the last download and counts the loads of the
+// list (the screen reports the history after each).
 class Anfitrion : public QObject {
     Q_OBJECT
 public:
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas) { resumen = lineas; }
+    Q_INVOKABLE void MuestraHistorial() { ++cargas; }
     QStringList resumen;
+    int cargas = 0;
 };
 
 // The main screen over a fresh shop: BaseTemporal's database (tables, recording messages,
@@ -59,6 +62,7 @@ public:
     QStringList Lista(int columna = 0) const;
     // What the screen last reported to its host after a download.
     const QStringList& Resumen() const { return mAnfitrion.resumen; }
+    int Cargas() const { return mAnfitrion.cargas; }
     // After a failed download: the tables equal antes (a difference fails the test as a
     // comparison would), no open transaction and the normal mouse pointer.
     bool Intacta(const QStringList& antes);

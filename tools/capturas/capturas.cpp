@@ -1,13 +1,15 @@
-// Renders the main screen, the account dialog, the question before a download that would
-// retire most of the catalogue is saved, the history dialog and the status line after a
-// failed night to PNG files for the README, at the sizes of a small till display and of a
-// desktop, as the window system shows them. The database is copied first: it is not changed.
-// Usage: kd562-capturas sqlite:RUTA CARPETA_SALIDA
+// Renders the main screen, the account dialog and its test of the account, a download
+// waiting on a slow gateway, the question before a download that would retire most of the
+// catalogue is saved, the history dialog and the status line after a failed night to PNG files for
+// the README, at the sizes of a small till display and of a desktop, as the window system shows
+// them. The database is copied first: it is not changed. Usage: kd562-capturas sqlite:RUTA
+// CARPETA_SALIDA
 #include "SimuladorPasarela.h"
 #include "account/frmConfiguracion.h"
 #include "catalogue/frmHistorial.h"
 #include "catalogue/frmKD562.h"
 #include "component/Publico.h"
+#include "forms/Traducciones.h"
 #include "host/Anfitrion.h"
 #include "runtime/MensajesVentana.h"
 #include "runtime/Sesion.h"
@@ -80,6 +82,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication aplicacion(argc, argv);
+    corvanta::TraduceTextosQt();
     // The demonstration shop is Mexican: its dates and numbers read so.
     QLocale::setDefault(QLocale(QLocale::Spanish, QLocale::Mexico));
     if (argc != 3) {
@@ -105,7 +108,10 @@ int main(int argc, char** argv) {
                     {QStringLiteral("MONTO"), 100},
                     {QStringLiteral("OBSERVACION"), QString()}});
     simulador::SimuladorPasarela pasarela(recortada);
-    if (pasarela.Inicia() == 0)
+    // The same, answering after 3 s: the window while it waits.
+    recortada.demoraMs = 3000;
+    simulador::SimuladorPasarela lenta(recortada);
+    if (pasarela.Inicia() == 0 || lenta.Inicia() == 0)
         return 2;
     corvanta::Sesion::Configura(QStringLiteral("sqlite:") + db, QStringLiteral("DEMO"),
                                 std::make_shared<corvanta::MensajesVentana>());
@@ -143,6 +149,31 @@ int main(int argc, char** argv) {
             dialogo.Controles->Boton(2)->click();
         });
         pantalla.Controles->Boton(3)->click();
+        bien = visto && bien;
+
+        // The account tried from its dialog: the gateway's word over the dialog.
+        visto = false;
+        QTimer::singleShot(0, [&] {
+            kd562::frmConfiguracion& dialogo = kd562::frmConfiguracion::Instancia();
+            Espera(dialogo.Ventana());
+            EnterEnLaCaja(&anfitrion, nombre(QStringLiteral("prueba"), tamano), &visto,
+                          [&dialogo] { dialogo.Controles->Boton(2)->click(); });
+            dialogo.Controles->Boton(3)->click();
+        });
+        pantalla.Controles->Boton(3)->click();
+        bien = visto && bien;
+
+        // A download from a slow gateway: its progress, then No to the second question.
+        cuenta(lenta.URL());
+        visto = false;
+        EnterEnLaCaja(&anfitrion, QString(), nullptr, [&] {
+            QTimer::singleShot(1500, [&] {
+                visto = Captura(&anfitrion).save(nombre(QStringLiteral("descarga"), tamano));
+                EnterEnLaCaja(&anfitrion, QString(), nullptr);
+            });
+        });
+        pantalla.Controles->Boton(1)->click();
+        cuenta(pasarela.URL());
         bien = visto && bien;
 
         // Enter on both questions: Yes to the first, then No, the default of the second.

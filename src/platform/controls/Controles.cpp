@@ -137,6 +137,26 @@ void Controles::FijaBoton(int indice, const QString& texto) {
     }
     boton->setText(texto);
     boton->setAccessibleName(texto);
+    FijaAcceso(indice);
+}
+
+void Controles::setEasyAccessEnabled(const QString& siNo) {
+    setProperty("easyaccessenabled", siNo);
+    for (int i = 0; i < 3; ++i)
+        FijaAcceso(i);
+}
+
+void Controles::FijaAcceso(int indice) {
+    QToolButton* boton = mBotones[indice];
+    if (!boton)
+        return;
+    const bool acceso = property("easyaccessenabled").toString() == QLatin1String("SI");
+    const QKeySequence tecla(acceso ? QKeyCombination(Qt::AltModifier, Qt::Key(Qt::Key_1 + indice))
+                                    : QKeyCombination());
+    boton->setShortcut(tecla);
+    boton->setToolTip(acceso ? QStringLiteral("%1 (%2)").arg(
+                                   boton->text(), tecla.toString(QKeySequence::NativeText))
+                             : boton->text());
 }
 
 QToolButton* Controles::Boton(int numero) const {

@@ -32,7 +32,8 @@ public:
     void setButtonBackColor2(const QColor& color);
     void setButtonForeColor1Disabled(const QColor& color);
     void setTabWidth(const QString& valor) { setProperty("tabwidth", valor); }
-    void setEasyAccessEnabled(const QString& siNo) { setProperty("easyaccessenabled", siNo); }
+    // "SI": button n is pressed by Alt+n too, as its tooltip says.
+    void setEasyAccessEnabled(const QString& siNo);
     void setShowMenuPopup(const QString& siNo) { setProperty("showmenupopup", siNo); }
     void setShowWindowsList(const QString& siNo) { setProperty("showwindowslist", siNo); }
 
@@ -55,6 +56,7 @@ protected:
 
 private:
     void FijaBoton(int indice, const QString& texto);
+    void FijaAcceso(int indice);
     void AplicaEstilo();
     void SiguePadre();
     void AjustaAlPadre();

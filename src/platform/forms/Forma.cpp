@@ -29,9 +29,11 @@ protected:
             mForma->AlActivar();
     }
     void closeEvent(QCloseEvent* evento) override {
-        // Closing from the window system unloads the form, as the suite does.
+        // Closing from the window system unloads the form, as the suite does; not while
+        // another window waits on the user, since a procedure of the form is running then.
         evento->ignore();
-        if (mForma)
+        const QWidget* modal = QApplication::activeModalWidget();
+        if (mForma && (!modal || modal == this))
             mForma->Unload();
     }
 
@@ -171,7 +173,9 @@ void Forma::AlActivar() {
 
 bool Forma::AlSoltarTecla(QObject* receptor, QKeyEvent* evento) {
     auto* widget = qobject_cast<QWidget*>(receptor);
-    if (!mKeyPreview || !mVentana || !widget || widget->window() != mVentana.data())
+    // The form's window may sit inside a host's: its keys are those of its own widgets.
+    if (!mKeyPreview || !mVentana || !widget ||
+        (widget != mVentana.data() && !mVentana->isAncestorOf(widget)))
         return false;
     if (evento->isAutoRepeat())
         return false;
@@ -190,7 +194,7 @@ bool Forma::eventFilter(QObject* objeto, QEvent* evento) {
     auto* tecla = static_cast<QKeyEvent*>(evento);
     auto* widget = static_cast<QWidget*>(objeto);
     if (tecla == mUltimaTecla && tecla->timestamp() == mUltimaMarca && mUltimoReceptor &&
-        widget->isAncestorOf(mUltimoReceptor))
+        widget != mUltimoReceptor && widget->isAncestorOf(mUltimoReceptor))
         return false;
     mUltimaTecla = tecla;
     mUltimaMarca = tecla->timestamp();

@@ -38,6 +38,12 @@ size_t Recibe(char* datos, size_t tamano, size_t cuantos, void* destino) {
     return bytes;
 }
 
+// Called by libcurl about once a second and whenever data moves: a non-zero answer aborts.
+int Interrumpe(void* cancelacion, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* bandera = static_cast<const std::atomic<bool>*>(cancelacion);
+    return bandera && bandera->load() ? 1 : 0;
+}
+
 struct LiberaCurl {
     void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
 };
@@ -104,6 +110,7 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     mHuellaRespuesta.clear();
     mFallaTransitoria = false;
     mReintentarEnS = -1;
+    mCancelada = false;
     IniciaRed();
 
     const QString texto = mURL.trimmed();
@@ -179,6 +186,12 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     fija(curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(kMaximoRespuesta)));
     fija(curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Recibe));
     fija(curl_easy_setopt(c, CURLOPT_WRITEDATA, &recepcion));
+    if (mCancelacion) {
+        fija(curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &Interrumpe));
+        fija(curl_easy_setopt(c, CURLOPT_XFERINFODATA,
+                              const_cast<void*>(static_cast<const void*>(mCancelacion))));
+        fija(curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L));
+    }
     if (preparado != CURLE_OK) {
         return Falla(QStringLiteral("No se pudo preparar la conexión con el servicio (error de "
                                     "comunicación %1).")
@@ -193,6 +206,9 @@ bool ClienteServicio::ConsultaProductos(ParametrosConsulta& parametros, Respuest
     switch (resultado) {
     case CURLE_OK:
         break;
+    case CURLE_ABORTED_BY_CALLBACK:
+        mCancelada = true;
+        return Falla(QStringLiteral("Se canceló la consulta a la pasarela; no se guardó nada."));
     case CURLE_UNSUPPORTED_PROTOCOL:
         return Falla(QStringLiteral("La URL del servicio debe usar http o https."));
     case CURLE_URL_MALFORMAT:

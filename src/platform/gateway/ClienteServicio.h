@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <atomic>
 #include <functional>
 
 namespace corvanta {
@@ -33,6 +34,10 @@ public:
     int ReintentarEnS() const { return mReintentarEnS; }
     // Told the bytes of the reply received so far, as they arrive.
     void setAvance(std::function<void(qint64 bytes)> avance) { mAvance = std::move(avance); }
+    // A flag that, once set (from any thread), stops the query within a second; the query
+    // then fails and Cancelada says so.
+    void setCancelacion(const std::atomic<bool>* cancelacion) { mCancelacion = cancelacion; }
+    bool Cancelada() const { return mCancelada; }
 
     void setURL(const QString& url);
     void setServicio(const QString& servicio);
@@ -63,6 +68,8 @@ private:
     bool mFallaTransitoria = false;
     int mReintentarEnS = -1;
     std::function<void(qint64)> mAvance;
+    const std::atomic<bool>* mCancelacion = nullptr;
+    bool mCancelada = false;
     long mConexionMs;
     long mTotalMs;
 };
