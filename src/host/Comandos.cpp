@@ -10,6 +10,7 @@
 #include "runtime/Error.h"
 #include "runtime/ErroresMotor.h"
 #include "runtime/Sesion.h"
+#include "runtime/Valores.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -171,8 +172,42 @@ QString LeePassword() {
     return password;
 }
 
+// account without options: what is stored, never the password.
+int MuestraCuenta(Paso& paso) {
+    Recordset rs = Sesion::Conexion().Execute(
+        QStringLiteral("SELECT Psc_URL, Psc_Usuario FROM Pos_Servicio_Configuracion"));
+    if (rs.Eof()) {
+        Aviso(QStringLiteral("No hay una cuenta guardada; guárdela con kd562 account --url URL "
+                             "--user USUARIO --password-stdin"),
+              PrioridadAviso);
+        return Rechazado;
+    }
+    const std::unique_ptr<Impresora> impresora = CreaImpresora(Formato::Tsv, paso.salida);
+    impresora->Hecho(QStringLiteral("url"), Concatena(rs.Fields(QStringLiteral("Psc_URL"))));
+    impresora->Hecho(QStringLiteral("usuario"),
+                     Concatena(rs.Fields(QStringLiteral("Psc_Usuario"))));
+    impresora->Termina();
+    return Hecho;
+}
+
+// account --test: the stored account against the gateway, as the dialog's "Probar conexión".
+int PruebaCuenta(Paso& paso) {
+    PantallaSuite* pantalla = paso.Pantalla();
+    Consola().Reinicia();
+    bool respondio = false;
+    QMetaObject::invokeMethod(pantalla, "PruebaCuenta", Qt::DirectConnection,
+                              Q_RETURN_ARG(bool, respondio));
+    if (respondio)
+        return Hecho;
+    return pantalla->property("FallaTransitoria").toBool() ? Transitoria : Rechazado;
+}
+
 int ComandoAccount(Paso& paso) {
     const Opciones& opciones = paso.opciones;
+    if (opciones.probar)
+        return PruebaCuenta(paso);
+    if (!opciones.url && !opciones.usuario && !opciones.passwordStdin)
+        return MuestraCuenta(paso);
     std::optional<QString> password;
     if (opciones.passwordStdin)
         password = LeePassword();

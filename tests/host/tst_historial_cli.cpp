@@ -63,6 +63,7 @@ private slots:
         const QString fallo = "No se pudo conectar con el servidor del servicio (127.0.0.1:1): la "
                               "conexión fue rechazada o el servidor no está disponible.";
         QCOMPARE(kd.Corre({"sync", "--yes"}).salida, 75); // an outage that may pass
+        QCOMPARE(kd.Corre({"account", "--test"}).salida, 75);
         c = kd.Corre({"status", "--max-age", "1", "--format", "text"});
         QCOMPARE(SinFechas(c.estandar),
                  "Descarga 1: FECHA, hace N min, por CAJA9 en " + yo +

@@ -76,6 +76,9 @@ private slots:
              "Pos_Servicio_Producto, Producto; ejecute \"kd562 init\" primero\n");
         fila("sin modulo", {"init"}, {"--modules", "%1/nada", "list"}, 2,
              "kd562: No se encontró el módulo KD562 en %1/nada/libKD562.so\n");
+        fila("sin cuenta", {"init"}, {"account"}, 1,
+             "kd562: No hay una cuenta guardada; guárdela con kd562 account --url URL --user "
+             "USUARIO --password-stdin\n");
         // An address the download could not use is refused before the dialog opens.
         fila("url en blanco", {"init"}, {"account", "--url", "   ", "--user", "tienda"}, 2,
              "kd562: --url espera una dirección http:// o https:// con su servidor, como "
@@ -355,6 +358,12 @@ private slots:
         QVERIFY(!guardada.contains("Pw-Secreta"));
         QCOMPARE(kd.Corre({"account", "--url", glitch.URL(), "--user", "tienda"}).salida, 0);
         QCOMPARE(kd.Volcado(cuenta), glitch.URL() + "|tienda|" + guardada.section('|', 2));
+        // Shown without its password, and tried against the gateway with it.
+        c = kd.Corre({"account"});
+        QCOMPARE(c.estandar + c.errores, "url\t" + glitch.URL() + "\nusuario\ttienda\n");
+        c = kd.Corre({"account", "--test"});
+        QCOMPARE(c.errores + QString::number(c.salida),
+                 "[INFO] Probar conexión: La pasarela respondió: 1 servicios (KD562)\n0");
 
         const QString tablas =
             QString("SELECT Psp_Cve_Producto, Pr_Cve_Producto FROM Pos_Servicio_Producto UNION ALL "
