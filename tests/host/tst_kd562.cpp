@@ -118,6 +118,42 @@ private slots:
                      entrada);
     }
 
+    // The manual's synopsis names every command with the options its help gives, and its
+    // options section every general option of --help.
+    void manualComoAyuda() {
+        QFile archivo(KD562_MANUAL);
+        QVERIFY(archivo.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(archivo.readAll()).replace("\\-", "-");
+        const QString ayuda = Kd562().CorreSolo({"--help"}).estandar;
+        static const QRegularExpression opcion("--[a-z-]+");
+        const auto opciones = [](const QString& texto) {
+            QStringList vistas;
+            for (auto m = opcion.globalMatch(texto); m.hasNext();)
+                vistas.append(m.next().captured());
+            vistas.sort();
+            return vistas.join(' ');
+        };
+        const auto seccion = [](const QString& texto, const QString& desde, const QString& hasta) {
+            const qsizetype inicio = texto.indexOf(desde);
+            return inicio < 0 ? QString()
+                              : texto.mid(inicio, texto.indexOf(hasta, inicio) - inicio);
+        };
+        QStringList enManual, enAyuda;
+        for (const QString& bloque :
+             seccion(manual, ".SH SINOPSIS", ".SH DESCRIPCIÓN").split("\n.br\n"))
+            enManual.append(bloque.section(QRegularExpression("\n\\.B (?!kd562\n)|\\.B kd562 "), 1, 1)
+                                .section('\n', 0, 0) +
+                            ": " + opciones(bloque));
+        for (const QString& renglon : seccion(ayuda, "Comandos:\n", "\n\n").split('\n').mid(1))
+            if (renglon.startsWith("  ") && renglon.at(2) != ' ')
+                enAyuda.append(renglon.mid(2).section(' ', 0, 0) + ": " +
+                               opciones(renglon.section("  ", 1, 1)));
+        enAyuda.append(": --help --version");
+        QCOMPARE(enManual.join('\n'), enAyuda.join('\n'));
+        QCOMPARE(opciones(seccion(manual, ".SH OPCIONES", ".SH CONFIGURACIÓN")),
+                 opciones(seccion(ayuda, "Opciones (", "\n\n")));
+    }
+
     void configuracionDelSistema() {
         // The program itself reads the system file, then the user's; the flag wins over both.
         Kd562 kd;
