@@ -6,8 +6,8 @@ fallas=0
 espera() {
     local esperado="$1"
     shift
-    COMP_WORDS=("$@")
-    COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+    COMP_LINE="$*"
+    COMP_POINT=${#COMP_LINE}
     _kd562
     if [ "${COMPREPLY[*]}" != "$esperado" ]; then
         echo "kd562 ${*:2}: «${COMPREPLY[*]}», se esperaba «$esperado»" >&2
