@@ -110,7 +110,7 @@ Medida Corre(const QString& url, int n, const QString& base, const QString& perf
     PreparaBase(*Connection::Abre(url), base);
     const QByteArrayList entorno =
         historial ? QByteArrayList() : QByteArrayList{"KD562_BANCO_SIN_HISTORIAL=1"};
-    const QByteArrayList sync = {"sync", "--yes", "--allow-shrink"};
+    const QByteArrayList sync = {"sync", "--yes", "--allow-shrink", "--list"};
     const Ejecucion primera = EjecutaKd562(sync, url, carpeta, entorno);
     ExigeLista(primera, n);
     Connection::Abre(url)->Ejecuta(
@@ -157,7 +157,7 @@ Medida Corre(const QString& url, int n, const QString& base, const QString& perf
     m.historia = historia.medida.segundos;
 
     Sosiega(url);
-    const Ejecucion deshaz = EjecutaKd562({"undo", "--yes"}, url, carpeta);
+    const Ejecucion deshaz = EjecutaKd562({"undo", "--yes", "--list"}, url, carpeta);
     ExigeLista(deshaz, n);
     if (deshaz.huella != primera.huella)
         Falla(QStringLiteral("la lista que dejó no es la del catálogo base"), deshaz);

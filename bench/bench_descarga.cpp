@@ -311,7 +311,7 @@ Proceso MideProceso(int n, const QString& pasarela, const QString& url, const QS
         auto cnn = Connection::Abre(url);
         PreparaBase(*cnn, pasarela);
     }
-    const Ejecucion e = EjecutaKd562({"sync", "--yes"}, url, carpeta);
+    const Ejecucion e = EjecutaKd562({"sync", "--yes", "--list"}, url, carpeta);
     // The header, a line per service, and the total.
     if (!e.Termino() || e.lineas != n + 2 || e.ultima != "Total: " + QByteArray::number(n)) {
         std::fprintf(stderr,
