@@ -1,6 +1,7 @@
 #include "host/EstadoDescargas.h"
 
 #include "host/Impresora.h"
+#include "host/PasosComando.h"
 #include "runtime/EscapaLinea.h"
 
 #include <QDateTime>
@@ -200,7 +201,7 @@ void EstadoEnHechos(const EstadoDescargas& e, Impresora& impresora) {
     if (e.ultima) {
         impresora.Hecho(QStringLiteral("entrada"), e.ultima->numero);
         impresora.Hecho(QStringLiteral("resultado"), e.ultima->resultado);
-        impresora.Hecho(QStringLiteral("fecha"), QDateTime::fromSecsSinceEpoch(Marca(e.ultima)));
+        impresora.Hecho(QStringLiteral("fecha"), Fecha(*e.ultima));
         impresora.Hecho(QStringLiteral("edad_s"), e.edadUltima);
         impresora.Hecho(QStringLiteral("operador"), e.ultima->operador);
         impresora.Hecho(QStringLiteral("terminal"), e.ultima->terminal);
@@ -211,8 +212,7 @@ void EstadoEnHechos(const EstadoDescargas& e, Impresora& impresora) {
     impresora.Hecho(QStringLiteral("servicios"), e.servicios);
     if (e.falla) {
         impresora.Hecho(QStringLiteral("intento_fallido"), e.falla->numero);
-        impresora.Hecho(QStringLiteral("intento_fecha"),
-                        QDateTime::fromSecsSinceEpoch(Marca(e.falla)));
+        impresora.Hecho(QStringLiteral("intento_fecha"), Fecha(*e.falla));
         impresora.Hecho(QStringLiteral("intento_resultado"), e.falla->resultado);
         impresora.Hecho(QStringLiteral("intento_mensaje"), e.falla->mensaje);
     }

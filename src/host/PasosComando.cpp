@@ -168,9 +168,14 @@ bool HistorialUsable(Connection& cnn, const QStringList& permisos) {
 }
 
 QDateTime Fecha(const kd562::EntradaHistorial& entrada) {
-    if (!entrada.instante.isEmpty())
-        return QDateTime::fromString(entrada.instante, Qt::ISODate).toLocalTime();
-    return QDateTime::fromString(entrada.fecha, Qt::ISODate);
+    const QDateTime fecha = QDateTime::fromString(entrada.fecha, Qt::ISODate);
+    const QDateTime instante = QDateTime::fromString(entrada.instante, Qt::ISODate);
+    if (!fecha.isValid() || !instante.isValid())
+        return fecha;
+    // The date as the reader's session shows it (on PostgreSQL its zone, not the process's),
+    // with the offset the instant gives it.
+    const QDateTime comoUtc(fecha.date(), fecha.time(), Qt::UTC);
+    return QDateTime(fecha.date(), fecha.time(), Qt::OffsetFromUTC, int(instante.secsTo(comoUtc)));
 }
 
 QString ConCamino(const QString& descripcion) {

@@ -51,7 +51,8 @@ QToolButton* Boton(QWidget* ventana, const QString& nombre);
 // Whether the history is there; a role that may not use it as the command needs is told
 // so before anything starts (an exception), rather than shown an empty history.
 bool HistorialUsable(corvanta::Connection& cnn, const QStringList& permisos);
-// When an entry was written, in local time: from its instant when it has one.
+// When an entry was written: its date as read, with its offset from UTC when its instant
+// is known (otherwise local time).
 QDateTime Fecha(const kd562::EntradaHistorial& entrada);
 // A refusal with what to do about it, where the command line knows more than the screen.
 QString ConCamino(const QString& descripcion);
