@@ -141,9 +141,10 @@ private slots:
         QStringList enManual, enAyuda;
         for (const QString& bloque :
              seccion(manual, ".SH SINOPSIS", ".SH DESCRIPCIÓN").split("\n.br\n"))
-            enManual.append(bloque.section(QRegularExpression("\n\\.B (?!kd562\n)|\\.B kd562 "), 1, 1)
-                                .section('\n', 0, 0) +
-                            ": " + opciones(bloque));
+            enManual.append(
+                bloque.section(QRegularExpression("\n\\.B (?!kd562\n)|\\.B kd562 "), 1, 1)
+                    .section('\n', 0, 0) +
+                ": " + opciones(bloque));
         for (const QString& renglon : seccion(ayuda, "Comandos:\n", "\n\n").split('\n').mid(1))
             if (renglon.startsWith("  ") && renglon.at(2) != ' ')
                 enAyuda.append(renglon.mid(2).section(' ', 0, 0) + ": " +
@@ -434,6 +435,15 @@ private slots:
         QCOMPARE(c.salida, 0);
         QVERIFY(c.errores.contains("Servicios: 1 nuevos, 3 retirados"));
         QVERIFY(c.estandar.endsWith("Total: 1\n"));
+        // An engine's refusal comes after our sentence saying what failed.
+        if (!prueba::EsPostgreSql()) {
+            kd.Ejecuta("CREATE TRIGGER prohibe BEFORE DELETE ON Pos_Servicio_Producto BEGIN "
+                       "SELECT RAISE(ABORT, 'prohibido'); END");
+            const Corrida prohibida = kd.Corre({"sync", "--yes"});
+            QCOMPARE(prohibida.errores.section('\n', -2),
+                     "[CRITICO] Controles_B1Click(): No se pudo escribir en la base de datos: "
+                     "prohibido (KD562) ERR-ID:7500002\n");
+        }
         // The password never shows.
         QVERIFY(!(todo + c.estandar + c.errores).contains("Pw-Secreta-77"));
     }

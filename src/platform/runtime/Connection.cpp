@@ -59,7 +59,7 @@ Recordset Connection::Execute(const QString& sql, int /*opciones*/) {
     consulta.setForwardOnly(true);
     ++mSentencias;
     if (!consulta.exec(TraduceSQL(mMotor, sql)))
-        throw Falla(MensajeDriver(consulta.lastError()));
+        throw Falla(MensajeDriver(consulta.lastError()), sql);
     return Lee(consulta, sql);
 }
 
@@ -74,14 +74,14 @@ Recordset Connection::Ejecuta(const QString& sql, const QVariantList& parametros
         if (!consulta->prepare(sql)) {
             const QString motivo = MensajeDriver(consulta->lastError());
             mPreparadas.erase(sql);
-            throw Falla(motivo);
+            throw Falla(motivo, sql);
         }
     }
     for (int i = 0; i < parametros.size(); ++i)
         consulta->bindValue(i, parametros.at(i));
     ++mSentencias;
     if (!consulta->exec())
-        throw Falla(MensajeDriver(consulta->lastError()));
+        throw Falla(MensajeDriver(consulta->lastError()), sql);
     return Lee(*consulta, sql);
 }
 
@@ -91,12 +91,12 @@ void Connection::Recorre(const QString& sql, const QVariantList& parametros,
     QSqlQuery consulta(mBase);
     consulta.setForwardOnly(true);
     if (!consulta.prepare(sql))
-        throw Falla(MensajeDriver(consulta.lastError()));
+        throw Falla(MensajeDriver(consulta.lastError()), sql);
     for (int i = 0; i < parametros.size(); ++i)
         consulta.bindValue(i, parametros.at(i));
     ++mSentencias;
     if (!consulta.exec())
-        throw Falla(MensajeDriver(consulta.lastError()));
+        throw Falla(MensajeDriver(consulta.lastError()), sql);
     const int columnas = consulta.record().count();
     QVariantList fila;
     while (consulta.next()) {

@@ -96,7 +96,8 @@ private:
     pg_conn* EnlacePq() const;
     bool EnlaceRoto() const;
     void AseguraEnlace();
-    class Error Falla(const QString& motivo) const;
+    // `sentencia` names what failed in the description.
+    class Error Falla(const QString& motivo, const QString& sentencia = QString()) const;
     std::unique_ptr<class EscritorLotes> Lotes();
     void ConfirmaPostgreSql();
     enum class Desenlaces { Confirmada, Abortada, Desconocido };

@@ -38,11 +38,11 @@ void Connection::AseguraEnlace() {
     PreparaSesion();
 }
 
-Error Connection::Falla(const QString& motivo) const {
+Error Connection::Falla(const QString& motivo, const QString& sentencia) const {
     // The driver's own words for a dead link are kept inside ours.
     if (EnlaceRoto() && !motivo.startsWith(QStringLiteral("Se perdió la conexión")))
         return Error(PerdidaDeEnlace(motivo));
-    return Error(motivo);
+    return Error(QueFallo(motivo, sentencia));
 }
 
 } // namespace corvanta

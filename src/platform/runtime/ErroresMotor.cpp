@@ -48,6 +48,22 @@ bool EsTransitoria(const QString& descripcion) {
            descripcion.startsWith(kInalcanzable);
 }
 
+QString QueFallo(const QString& motivo, const QString& sentencia) {
+    if (EsTransitoria(motivo) || motivo.startsWith(QStringLiteral("Se perdió la conexión")))
+        return motivo;
+    const QString orden = sentencia.trimmed().section(QLatin1Char(' '), 0, 0).toUpper();
+    QString frase = QStringLiteral("La base de datos no aceptó la orden");
+    if (orden == QStringLiteral("SELECT") || orden == QStringLiteral("WITH"))
+        frase = QStringLiteral("No se pudo leer la base de datos");
+    else if (orden == QStringLiteral("INSERT") || orden == QStringLiteral("UPDATE") ||
+             orden == QStringLiteral("DELETE") || orden == QStringLiteral("COPY"))
+        frase = QStringLiteral("No se pudo escribir en la base de datos");
+    else if (orden == QStringLiteral("CREATE") || orden == QStringLiteral("ALTER") ||
+             orden == QStringLiteral("DROP") || orden == QStringLiteral("GRANT"))
+        frase = QStringLiteral("No se pudo cambiar la forma de la base de datos");
+    return QStringLiteral("%1: %2").arg(frase, motivo);
+}
+
 QString MensajeDriver(const QSqlError& error) {
     return MensajeMotor(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
                         error.nativeErrorCode());

@@ -19,6 +19,9 @@ QString ServidorInalcanzable(const QString& motivo);
 // Whether a failure so described may pass by itself: another terminal held or changed the
 // same data at the same time, or the database server could not be reached.
 bool EsTransitoria(const QString& descripcion);
+// An engine's own words after a sentence that says what failed, judged by the statement
+// (reading, writing, the tables' shape); a text of ours that already says it stays.
+QString QueFallo(const QString& motivo, const QString& sentencia);
 // libpq's error for a result (or, without one, the connection's last error).
 QString ErrorPq(const pg_result* resultado, pg_conn* pq);
 

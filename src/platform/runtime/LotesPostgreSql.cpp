@@ -65,7 +65,7 @@ void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
     if (PQresultStatus(resultado) != PGRES_COPY_IN) {
         const QString motivo = ErrorPq(resultado, pq);
         PQclear(resultado);
-        throw mCnn.Falla(motivo);
+        throw mCnn.Falla(motivo, QStringLiteral("COPY"));
     }
     PQclear(resultado);
     QByteArray bloque;
@@ -100,7 +100,7 @@ void LotesPostgreSql::Inserta(const QString& tabla, const QStringList& columnas,
     if (!enviado && motivo.isEmpty())
         motivo = ErrorPq(nullptr, pq);
     if (!motivo.isEmpty())
-        throw mCnn.Falla(motivo);
+        throw mCnn.Falla(motivo, QStringLiteral("COPY"));
 }
 
 // The rows go by COPY into a table of this transaction, then one UPDATE joins it.

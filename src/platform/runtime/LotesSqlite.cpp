@@ -115,8 +115,9 @@ void LotesSqlite::Escribe(const QString& antes, const QString& despues, qsizetyp
 }
 
 void LotesSqlite::Falla() const {
-    throw Error(MensajeMotor(QString::fromUtf8(sqlite3_errmsg(mBase)),
-                             QString::number(sqlite3_errcode(mBase))));
+    throw Error(QueFallo(MensajeMotor(QString::fromUtf8(sqlite3_errmsg(mBase)),
+                                      QString::number(sqlite3_errcode(mBase))),
+                         QStringLiteral("INSERT")));
 }
 
 } // namespace corvanta
