@@ -205,7 +205,7 @@ bool frmKD562::PlaneaDescarga(Respuesta& oRespuesta, bool bConHistorial, Descarg
     tPlan.filas.reserve(static_cast<size_t>(std::clamp(iTotal, 0, 1 << 16)));
     for (qint32 i = 1; i <= iTotal; ++i) {
         tPlan.filas.push_back(LeeServicio(oRespuesta.Item("result").Item(i)));
-        if (i % 5000 == 0)
+        if (i % 1000 == 0)
             InformaAvance(AvancePlaneados, i, iTotal);
     }
     // Every row is in the plan: the parsed reply, several times its body, can go.
@@ -279,11 +279,11 @@ bool frmKD562::AplicaDescarga(DescargaPlaneada& d, bool bConHistorial) {
     gConexion->Cnn().InsertaLote(QStringLiteral("Pos_Servicio_Producto"), ColumnasServicio(),
                                  tPlan.filas.size(), [&](size_t i, QVariantList& valores) {
                                      valores = ValoresServicio(tPlan.filas[i], sFecha, sOperador);
-                                     if ((i + 1) % 5000 == 0 || qint64(i + 1) == iFilas)
+                                     if ((i + 1) % 1000 == 0 || qint64(i + 1) == iFilas)
                                          InformaAvance(AvanceServicios, qint64(i + 1), iFilas);
                                  });
     oProducto.GuardaProductos(tPlan.nuevos, tPlan.existentes, [this](size_t hechos, size_t total) {
-        if (hechos % 5000 == 0 || hechos == total)
+        if (hechos % 1000 == 0 || hechos == total)
             InformaAvance(AvanceProductos, qint64(hechos), qint64(total));
     });
     tPlan = PlanDescarga();

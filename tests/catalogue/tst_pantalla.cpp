@@ -280,7 +280,8 @@ private slots:
         c.password = "s3creta";
         prueba::PantallaDePrueba t(c);
         t.Muestra();
-        const QStringList antes = t.Filas();
+        const QStringList tablas{"Pos_Servicio_Configuracion", "Pos_Servicio_Producto"};
+        const QStringList antes = t.Filas(tablas);
         QStringList menu;
         kd562::frmConfiguracion& dialogo = kd562::frmConfiguracion::Instancia();
         QTimer::singleShot(0, [&] {
@@ -298,7 +299,7 @@ private slots:
         t.Pantalla().Controles->Boton(3)->click();
         QCOMPARE(QString::number(t.Mensajes().Ultimo().estilo) + "|" + t.Mensajes().Ultimo().texto,
                  dicho);
-        QCOMPARE(t.Filas(), antes);
+        QCOMPARE(t.Filas(tablas), antes);
         QVERIFY(menu.contains("Copiar") && menu.contains("Seleccionar todo"));
     }
 
@@ -313,7 +314,8 @@ private slots:
         QVERIFY(lista->Checked(1) && lista->Checked(2) && lista->Checked(3));
     }
 
-    // A double click shows a row's note: an error one as critical, any other as information.
+    // A double click or Enter shows a row's note: an error one as critical, any other as
+    // information.
     void dobleClic() {
         prueba::PantallaDePrueba t;
         Servicios(t);
@@ -332,6 +334,11 @@ private slots:
                 QCOMPARE(t.Mensajes().Ultimo().texto, lista->SubItem(fila, 6));
             }
         }
+        // Enter on a row, from the keyboard, is its double click.
+        t.Mensajes().Limpia();
+        lista->setCurrentItem(lista->ListItem(9));
+        QTest::keyClick(lista, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(t.Mensajes().Ultimo().texto, lista->SubItem(9, 6));
     }
 
     // The exit asks the host to close: a host that cannot be closed is reported, not left to

@@ -186,8 +186,13 @@ void ListView::Ordena() {
 
 void ListView::keyReleaseEvent(QKeyEvent* evento) {
     QTreeWidget::keyReleaseEvent(evento);
-    if (!evento->isAutoRepeat())
-        emit KeyUp(CodigoTecla(evento), EstadoShift(evento));
+    if (evento->isAutoRepeat())
+        return;
+    emit KeyUp(CodigoTecla(evento), EstadoShift(evento));
+    // From the keyboard, Enter on a row does what a double click on it does.
+    const bool enter = evento->key() == Qt::Key_Return || evento->key() == Qt::Key_Enter;
+    if (enter && (evento->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && currentItem())
+        emit DblClick();
 }
 
 void ListView::mouseDoubleClickEvent(QMouseEvent* evento) {
