@@ -47,6 +47,9 @@ public:
                          : ultima                                ? fila.at(i)
                                                                  : fila.at(i).leftJustified(ancho);
             }
+            // An empty last cell leaves no blanks at the end.
+            while (linea.endsWith(QLatin1Char(' ')))
+                linea.chop(1);
             mSalida << linea << '\n';
         }
         mFilas.clear();

@@ -90,6 +90,12 @@ private slots:
 
         // Undo asks; told No it changes nothing; with --yes it takes the download back.
         const QString lista = kd.Corre({"list"}).estandar;
+        // Aligned under the headings, amounts to the right.
+        QCOMPARE(kd.Corre({"list", "--format", "text"}).estandar,
+                 "Servicio  Descripción  Grupo      Monto  Clave       Producto     Observaciones\n"
+                 "LUZ       Pago de luz  SERVICIOS      0  Pago de lu  Pago de luz  Nota\n"
+                 "TEL100    Televia      TAE          100  100Tele     Televia      nueva nota\n"
+                 "Total: 2\n");
         c = kd.Corre({"undo"});
         const QString pregunta = "[PREGUNTA] Deshacer descarga?: Se deshará la descarga 3 del "
                                  "FECHA (CAJA9, " +
