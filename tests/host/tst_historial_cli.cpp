@@ -247,6 +247,7 @@ private slots:
         QCOMPARE(En(o, "entradas/0/servicios_nuevos"), QJsonValue(2));
         QVERIFY(iso.match(En(o, "entradas/0/fecha").toString()).hasMatch());
         o = documento({"history", "1"});
+        QCOMPARE(En(o, "resultado"), QJsonValue("guardada"));
         QCOMPARE(En(o, "cambios").toArray().size(), 4); // two services, two products
         QCOMPARE(En(o, "cambios/0/despues/Psp_Monto"), QJsonValue(0));
         QVERIFY(En(o, "cambios/0/antes").isUndefined());

@@ -4,6 +4,7 @@
 #include "SimuladorPasarela.h"
 #include "catalogue/frmKD562.h"
 
+#include <QApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -26,7 +27,16 @@ class Anfitrion : public QObject {
 public:
     Q_INVOKABLE void MuestraResumen(const QStringList& lineas) { resumen = lineas; }
     Q_INVOKABLE void MuestraHistorial() { ++cargas; }
+    // "fase:hecho/total" and, while a progress window shows, whether it may cancel ('+').
+    Q_INVOKABLE void MuestraAvance(int fase, qint64 hecho, qint64 total) {
+        auto* dialogo = qobject_cast<corvanta::DialogoAvance*>(QApplication::activeModalWidget());
+        const QString ventana = !dialogo                                                ? ""
+                                : dialogo->findChild<QWidget*>("cancelar")->isEnabled() ? "+"
+                                                                                        : "-";
+        avances.append(QStringLiteral("%1:%2/%3%4").arg(fase).arg(hecho).arg(total).arg(ventana));
+    }
     QStringList resumen;
+    QStringList avances;
     int cargas = 0;
 };
 
@@ -63,6 +73,7 @@ public:
     // What the screen last reported to its host after a download.
     const QStringList& Resumen() const { return mAnfitrion.resumen; }
     int Cargas() const { return mAnfitrion.cargas; }
+    const QStringList& Avances() const { return mAnfitrion.avances; }
     // After a failed download: the tables equal antes (a difference fails the test as a
     // comparison would), no open transaction and the normal mouse pointer.
     bool Intacta(const QStringList& antes);
