@@ -276,13 +276,13 @@ int EjecutaComando(const Opciones& opciones, QTextStream& salida) {
         paso.Cierra();
         return resultado;
     } catch (const std::exception& e) {
-        Aviso(ConCamino(DescripcionDe(e)));
+        const QString texto = ConCamino(DescripcionDe(e));
+        Aviso(texto);
         // Started from the desktop, no one reads standard error: the window's user is told.
         const QString plataforma = QGuiApplication::platformName();
         if (comando == ComandoShow && plataforma != QLatin1String("offscreen") &&
             plataforma != QLatin1String("minimal"))
-            Sesion::Mensajes().Muestra({ConCamino(DescripcionDe(e)), Critico,
-                                        QStringLiteral("Corvanta"), nullptr,
+            Sesion::Mensajes().Muestra({texto, Critico, QStringLiteral("Corvanta"), nullptr,
                                         QStringLiteral("KD562"), QString()});
         if (comando == ComandoStatus)
             return Desconocida;
